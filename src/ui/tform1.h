@@ -1,0 +1,108 @@
+#pragma once
+// The main window: its components under their own names, the handlers wired
+// to them, and the readings' way onto the displays, the chart and the log.
+#include "logline.h"
+#include "modulestate.h"
+#include "sensorport.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+class QFrame;
+
+namespace tav {
+
+class FileDialog;
+class SerialPort;
+class SevenSegmentDisplay;
+class Timer;
+class TrendPlot;
+
+// The state the handlers share, zero when the program loads.
+extern ModuleState Unit1;
+
+class TForm1 : public QWidget, public ReadingSink {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Components, in declared order. The window owns them all.
+    QFrame* Panel1;
+    QLabel* rzlabel1;
+    QFrame* Panel2;
+    SevenSegmentDisplay* iSevenSegmentAnalog1;
+    QPushButton* Button1;
+    Timer* Timer1;
+    SerialPort* XComm1;
+    QPushButton* Button2;
+    QLineEdit* Edit1;
+    SevenSegmentDisplay* iSevenSegmentAnalog2;
+    QCheckBox* CheckBox1;
+    QFrame* Panel3;
+    QToolButton* SpeedButton1;
+    QToolButton* SpeedButton2;
+    QTabWidget* PageControl1;
+    QWidget* TabSheet1;
+    QWidget* TabSheet2;
+    TrendPlot* iPlot1;
+    QPlainTextEdit* Memo1;
+    FileDialog* SaveDialog1;
+    FileDialog* OpenDialog1;
+    QLineEdit* Edit2;
+    QLabel* Label1;
+
+    // Handlers, in declared order.
+    void ComPort1RxFlag();
+    void iplot_init();
+    void FormCreate();
+    void COMM_init();
+    void FormClose();
+    void Button1Click();
+    void Timer1Timer();
+    void Button2Click();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+
+    // Appends the log line for `reading` to Memo1 on a line of its own.
+    void AppendLogLine(float reading);
+
+    // ReadingSink: where a tick's readings go.
+    void showValue(int display, double value) override;
+    void setSecondDisplayVisible(bool visible) override;
+    void appendPoint(int channel, double x, double y) override;
+    void appendLogLine(float reading) override { AppendLogLine(reading); }
+
+    // The user's decimal separator, read once when the window is created.
+    const std::string& decimalSeparator() const { return m_decimalSeparator; }
+
+    // For tests: the wall clock and the 25 ms pause of the poll cycle.
+    void setClock(std::unique_ptr<Clock> clock);
+    void setPause(std::function<void()> pause) { m_pause = std::move(pause); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    void displaySetup();
+
+    std::string m_decimalSeparator;
+    std::unique_ptr<Clock> m_clock;
+    std::function<void()> m_pause;
+};
+
+// The one instance, set while it exists.
+extern TForm1* Form1;
+
+} // namespace tav
