@@ -54,6 +54,11 @@ public:
     // schedules a repaint.
     void appendPoint(int channel, double x, double y);
 
+    // The points a channel holds, in the order appended.
+    std::size_t pointCount(int channel) const { return m_channels.at(static_cast<std::size_t>(channel)).xs.size(); }
+    double pointX(int channel, std::size_t i) const { return m_channels.at(static_cast<std::size_t>(channel)).xs.at(i); }
+    double pointY(int channel, std::size_t i) const { return m_channels.at(static_cast<std::size_t>(channel)).ys.at(i); }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

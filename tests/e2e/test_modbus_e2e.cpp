@@ -69,18 +69,18 @@ TEST_F(Polling, OneRegister)
     ASSERT_EQ(lines.size(), 4);
     static const QRegularExpression shape(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d,(.*)$"));
     tav::TrendPlot& plot = *form.iPlot1;
-    ASSERT_EQ(plot.channel(0).xs.size(), 4u);
+    ASSERT_EQ(plot.pointCount(0), 4u);
     for (int i = 0; i < 4; ++i) {
         const auto m = shape.match(lines[i]);
         ASSERT_TRUE(m.hasMatch()) << lines[i].toStdString();
         const double expected = (250 + i) / 10.0;
         EXPECT_EQ(m.captured(1), QString::number(expected, 'f', 1));
-        EXPECT_EQ(plot.channel(0).xs[static_cast<std::size_t>(i)], i);
-        EXPECT_FLOAT_EQ(static_cast<float>(plot.channel(0).ys[static_cast<std::size_t>(i)]),
+        EXPECT_EQ(plot.pointX(0, static_cast<std::size_t>(i)), i);
+        EXPECT_FLOAT_EQ(static_cast<float>(plot.pointY(0, static_cast<std::size_t>(i))),
                         static_cast<float>(expected));
     }
     EXPECT_DOUBLE_EQ(form.iSevenSegmentAnalog1->value(), static_cast<double>(25.3f));
-    EXPECT_TRUE(plot.channel(1).xs.empty());
+    EXPECT_EQ(plot.pointCount(1), 0u);
     EXPECT_FALSE(form.iSevenSegmentAnalog2->isVisibleTo(&form));
 }
 
@@ -100,9 +100,9 @@ TEST_F(Polling, TwoRegisters)
     EXPECT_DOUBLE_EQ(form.iSevenSegmentAnalog2->value(), static_cast<double>(-19.9f));
     EXPECT_TRUE(form.iSevenSegmentAnalog2->isVisibleTo(&form));
     tav::TrendPlot& plot = *form.iPlot1;
-    ASSERT_EQ(plot.channel(1).ys.size(), 2u);
-    EXPECT_DOUBLE_EQ(plot.channel(1).ys[0], static_cast<double>(-19.9f));
-    EXPECT_DOUBLE_EQ(plot.channel(1).xs[1], 1.0);
+    ASSERT_EQ(plot.pointCount(1), 2u);
+    EXPECT_DOUBLE_EQ(plot.pointY(1, 0), static_cast<double>(-19.9f));
+    EXPECT_DOUBLE_EQ(plot.pointX(1, 1), 1.0);
     const QStringList lines = logLines(form);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral(",25.0"))) << lines[0].toStdString();
