@@ -7,9 +7,16 @@
 
 namespace tav {
 
-LineWriter::LineWriter() : m_fd(STDOUT_FILENO), m_owned(false), m_name("standard output") {}
+LineWriter::LineWriter()
+    : m_fd(STDOUT_FILENO)
+    , m_owned(false)
+    , m_name("standard output")
+{
+}
 
-LineWriter::LineWriter(const std::string& path) : m_owned(true), m_name(path)
+LineWriter::LineWriter(const std::string& path)
+    : m_owned(true)
+    , m_name(path)
 {
     m_fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (m_fd < 0)

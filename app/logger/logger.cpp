@@ -25,11 +25,11 @@ void report(const std::string& text)
 } // namespace
 
 Logger::Logger(const LoggerOptions& options, LineWriter& out, QObject* parent)
-    : QObject(parent),
-      m_options(options),
-      m_out(out),
-      m_decimalSeparator(QLocale().decimalPoint().toStdString()),
-      m_clock(std::make_unique<SystemClock>())
+    : QObject(parent)
+    , m_options(options)
+    , m_out(out)
+    , m_decimalSeparator(QLocale().decimalPoint().toStdString())
+    , m_clock(std::make_unique<SystemClock>())
 {
     m_state.MeasureMode = options.measureMode;
     m_hooks.pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(25)); };
@@ -152,11 +152,11 @@ void Logger::finish(int status)
         m_port.close();
     const LoggerCounters& c = m_counters;
     std::fprintf(stderr,
-                 "requests sent: %llu\nreadings: %llu\nshort or empty replies: %llu\nCRC mismatches: %llu\n"
-                 "reconnections: %llu\n",
-                 static_cast<unsigned long long>(c.requestsSent), static_cast<unsigned long long>(c.readings),
-                 static_cast<unsigned long long>(c.shortReplies), static_cast<unsigned long long>(c.crcMismatches),
-                 static_cast<unsigned long long>(c.reconnections));
+        "requests sent: %llu\nreadings: %llu\nshort or empty replies: %llu\nCRC mismatches: %llu\n"
+        "reconnections: %llu\n",
+        static_cast<unsigned long long>(c.requestsSent), static_cast<unsigned long long>(c.readings),
+        static_cast<unsigned long long>(c.shortReplies), static_cast<unsigned long long>(c.crcMismatches),
+        static_cast<unsigned long long>(c.reconnections));
     std::fflush(stderr);
     emit finished(status);
 }

@@ -45,9 +45,9 @@ public:
     const LoggerCounters& counters() const { return m_counters; }
 
     // ReadingSink: only the log line leaves the logger.
-    void showValue(int, double) override {}
-    void setSecondDisplayVisible(bool) override {}
-    void appendPoint(int, double, double) override {}
+    void showValue(int, double) override { }
+    void setSecondDisplayVisible(bool) override { }
+    void appendPoint(int, double, double) override { }
     void appendLogLine(float reading) override;
 
 signals:

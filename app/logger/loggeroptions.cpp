@@ -11,8 +11,8 @@ namespace {
 constexpr std::uint32_t kMaxIntervalMs = std::numeric_limits<int>::max();
 
 // The option's value: the next argument or the text after "=".
-QString takeValue(const QStringList& args, qsizetype& i, const QString& name, const QString& inlineValue,
-                  bool hasInline)
+QString takeValue(
+    const QStringList& args, qsizetype& i, const QString& name, const QString& inlineValue, bool hasInline)
 {
     if (hasInline)
         return inlineValue;
@@ -26,7 +26,8 @@ std::uint64_t parseCount(const QString& text)
     bool ok = false;
     const qulonglong n = text.toULongLong(&ok);
     if (!ok || n == 0 || text.startsWith(QLatin1Char('+')))
-        throw UsageError(QStringLiteral("--count needs a whole number of at least 1, not '%1'").arg(text).toStdString());
+        throw UsageError(
+            QStringLiteral("--count needs a whole number of at least 1, not '%1'").arg(text).toStdString());
     return n;
 }
 
@@ -104,8 +105,7 @@ LoggerOptions parseLoggerOptions(const QStringList& args, const QString& decimal
             else if (mode == QLatin1String("distance"))
                 o.measureMode = 1;
             else
-                throw UsageError(
-                    QStringLiteral("--mode is temperature or distance, not '%1'").arg(mode).toStdString());
+                throw UsageError(QStringLiteral("--mode is temperature or distance, not '%1'").arg(mode).toStdString());
         } else if (name == QLatin1String("--count")) {
             o.count = parseCount(value());
         } else if (name == QLatin1String("--output")) {
@@ -119,8 +119,7 @@ LoggerOptions parseLoggerOptions(const QStringList& args, const QString& decimal
             else if (style == QLatin1String("time"))
                 o.timestamps = TimestampStyle::TimeOfDay;
             else
-                throw UsageError(
-                    QStringLiteral("--timestamps is time or iso, not '%1'").arg(style).toStdString());
+                throw UsageError(QStringLiteral("--timestamps is time or iso, not '%1'").arg(style).toStdString());
         } else if (name == QLatin1String("--reconnect")) {
             noValue();
             o.reconnect = true;

@@ -17,7 +17,7 @@ public:
 
 enum class TimestampStyle {
     TimeOfDay, // hh:mm:ss, as the window writes
-    Iso,       // yyyy-MM-ddTHH:mm:ss.zzz local time, for logs spanning days
+    Iso, // yyyy-MM-ddTHH:mm:ss.zzz local time, for logs spanning days
 };
 
 struct LoggerOptions {

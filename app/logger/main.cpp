@@ -18,7 +18,7 @@ namespace {
 int usageError(const char* what)
 {
     std::fprintf(stderr, "tavrelon-logger: %s\n%s\nTry 'tavrelon-logger --help' for more.\n", what,
-                 qPrintable(tav::loggerUsageLine()));
+        qPrintable(tav::loggerUsageLine()));
     return 2;
 }
 
@@ -60,8 +60,9 @@ int main(int argc, char* argv[])
     tav::SignalPipe signalPipe;
     tav::Logger logger(options, *out);
     QObject::connect(&signalPipe, &tav::SignalPipe::signalled, &logger, [&logger] { logger.finish(0); });
-    QObject::connect(&logger, &tav::Logger::finished, &app, [](int status) { QCoreApplication::exit(status); },
-                     Qt::QueuedConnection);
+    QObject::connect(
+        &logger, &tav::Logger::finished, &app, [](int status) { QCoreApplication::exit(status); },
+        Qt::QueuedConnection);
     try {
         logger.start();
     } catch (const tav::EDeviceError& e) {

@@ -11,7 +11,7 @@
 namespace tav {
 namespace {
 
-int g_pipe[2] = {-1, -1};
+int g_pipe[2] = { -1, -1 };
 
 extern "C" void onSignal(int signo)
 {
@@ -24,7 +24,8 @@ extern "C" void onSignal(int signo)
 
 } // namespace
 
-SignalPipe::SignalPipe(QObject* parent) : QObject(parent)
+SignalPipe::SignalPipe(QObject* parent)
+    : QObject(parent)
 {
     if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         throw std::runtime_error("cannot create the signal pipe");

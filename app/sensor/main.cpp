@@ -40,9 +40,8 @@ struct Options {
     bool version = false;
 };
 
-const char* const kUsage =
-    "Usage: tavrelon-sensor [--link PATH] [--registers 1|2] [--drop P] [--corrupt P]\n"
-    "                       [--delay MS] [--seed N] [--verbose]";
+const char* const kUsage = "Usage: tavrelon-sensor [--link PATH] [--registers 1|2] [--drop P] [--corrupt P]\n"
+                           "                       [--delay MS] [--seed N] [--verbose]";
 
 const char* const kHelp = R"(
 
@@ -83,14 +82,13 @@ double parseProbability(const std::string& name, std::string_view text)
     return p;
 }
 
-template <class T>
-T parseWhole(const std::string& name, std::string_view text, T low, T high)
+template <class T> T parseWhole(const std::string& name, std::string_view text, T low, T high)
 {
-    T n{};
+    T n {};
     const auto res = std::from_chars(text.data(), text.data() + text.size(), n);
     if (res.ec != std::errc() || res.ptr != text.data() + text.size() || n < low || n > high)
-        throw UsageError(name + " needs a whole number from " + std::to_string(low) + " to " +
-                         std::to_string(high) + ", not '" + std::string(text) + "'");
+        throw UsageError(name + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high)
+            + ", not '" + std::string(text) + "'");
     return n;
 }
 
@@ -147,7 +145,8 @@ Options parseOptions(int argc, char* argv[])
             throw UsageError("unexpected argument '" + name + "'");
         }
     }
-    o.sensor.seed = seed ? *seed : (static_cast<std::uint64_t>(std::random_device{}()) << 32 | std::random_device{}());
+    o.sensor.seed
+        = seed ? *seed : (static_cast<std::uint64_t>(std::random_device {}()) << 32 | std::random_device {}());
     return o;
 }
 
@@ -161,7 +160,7 @@ void say(const char* format, const std::string& text)
 // else at that path is left alone and refused.
 void makeLink(const std::string& link, const std::string& target)
 {
-    struct stat st{};
+    struct stat st { };
     if (::lstat(link.c_str(), &st) == 0) {
         if (!S_ISLNK(st.st_mode))
             throw std::runtime_error(link + " exists and is not a symbolic link");
@@ -190,8 +189,8 @@ struct Pending {
 // signal. Returns the poll events (0 on timeout or signal).
 short waitMaster(int fd, int timeoutMs, const sigset_t& unblocked)
 {
-    pollfd pfd{fd, POLLIN, 0};
-    timespec ts{};
+    pollfd pfd { fd, POLLIN, 0 };
+    timespec ts {};
     timespec* tsp = nullptr;
     if (timeoutMs >= 0) {
         ts.tv_sec = timeoutMs / 1000;
@@ -204,7 +203,7 @@ short waitMaster(int fd, int timeoutMs, const sigset_t& unblocked)
 
 void sleepFor(int ms, const sigset_t& unblocked)
 {
-    timespec ts{ms / 1000, static_cast<long>(ms % 1000) * 1'000'000L};
+    timespec ts { ms / 1000, static_cast<long>(ms % 1000) * 1'000'000L };
     ::ppoll(nullptr, 0, &ts, &unblocked);
 }
 
@@ -219,7 +218,7 @@ int run(const Options& options)
     sigprocmask(SIG_BLOCK, &stopSignals, &unblocked);
     sigdelset(&unblocked, SIGINT);
     sigdelset(&unblocked, SIGTERM);
-    struct sigaction sa{};
+    struct sigaction sa { };
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
@@ -263,8 +262,8 @@ int run(const Options& options)
                         std::fflush(stdout);
                     }
                     if (!a.frame.empty())
-                        pending.push_back({SteadyClock::now() + std::chrono::milliseconds(options.delayMs),
-                                           std::move(a.frame)});
+                        pending.push_back(
+                            { SteadyClock::now() + std::chrono::milliseconds(options.delayMs), std::move(a.frame) });
                 }
             } else if (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
                 say("tavrelon-sensor: read failed: %s\n", std::strerror(errno));
@@ -300,8 +299,8 @@ int run(const Options& options)
         removeLink(options.link, pty.slavePath());
     const auto& c = sensor.counters();
     std::fprintf(stderr, "tavrelon-sensor: %llu requests, %llu answered, %llu dropped, %llu corrupted\n",
-                 static_cast<unsigned long long>(c.requests), static_cast<unsigned long long>(c.answered),
-                 static_cast<unsigned long long>(c.dropped), static_cast<unsigned long long>(c.corrupted));
+        static_cast<unsigned long long>(c.requests), static_cast<unsigned long long>(c.answered),
+        static_cast<unsigned long long>(c.dropped), static_cast<unsigned long long>(c.corrupted));
     return 0;
 }
 

@@ -11,10 +11,7 @@
 namespace tav {
 namespace {
 
-[[noreturn]] void fail(const char* what)
-{
-    throw std::runtime_error(std::string(what) + ": " + std::strerror(errno));
-}
+[[noreturn]] void fail(const char* what) { throw std::runtime_error(std::string(what) + ": " + std::strerror(errno)); }
 
 } // namespace
 
@@ -42,7 +39,7 @@ PseudoTerminal::PseudoTerminal()
     // settings stay with the pair after this descriptor is closed.
     const int slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (slave >= 0) {
-        termios t{};
+        termios t {};
         if (::tcgetattr(slave, &t) == 0) {
             ::cfmakeraw(&t);
             ::cfsetispeed(&t, B9600);

@@ -21,7 +21,7 @@ void appendCrc(Bytes& frame)
 
 Bytes exceptionReply(std::uint8_t function, std::uint8_t code)
 {
-    Bytes frame{kSlave, static_cast<std::uint8_t>(function | 0x80), code};
+    Bytes frame { kSlave, static_cast<std::uint8_t>(function | 0x80), code };
     appendCrc(frame);
     return frame;
 }
@@ -39,7 +39,11 @@ std::string valuesText(const Bytes& frame, int registers)
 
 } // namespace
 
-VirtualSensor::VirtualSensor(const SensorSettings& settings) : m_settings(settings), m_random(settings.seed) {}
+VirtualSensor::VirtualSensor(const SensorSettings& settings)
+    : m_settings(settings)
+    , m_random(settings.seed)
+{
+}
 
 std::array<std::uint16_t, 2> VirtualSensor::registersAt(double seconds)
 {
@@ -47,7 +51,7 @@ std::array<std::uint16_t, 2> VirtualSensor::registersAt(double seconds)
     const long first = std::lround(250.0 + 50.0 * std::sin(tau * seconds / 300.0));
     const long second = std::lround(100.0 * std::sin(tau * seconds / 120.0));
     const long wire = second < 0 ? 65535 + second : second;
-    return {static_cast<std::uint16_t>(first), static_cast<std::uint16_t>(wire)};
+    return { static_cast<std::uint16_t>(first), static_cast<std::uint16_t>(wire) };
 }
 
 double VirtualSensor::draw()
@@ -87,7 +91,7 @@ SensorAnswer VirtualSensor::answer(ByteView request, double seconds)
     const bool corrupt = draw() < m_settings.corruptProbability;
     if (drop) {
         ++m_counters.dropped;
-        return {{}, "dropped"};
+        return { {}, "dropped" };
     }
 
     Bytes frame;
@@ -100,7 +104,7 @@ SensorAnswer VirtualSensor::answer(ByteView request, double seconds)
         values = " exception";
     } else {
         const auto regs = registersAt(seconds);
-        frame = {kSlave, kReadHolding, static_cast<std::uint8_t>(2 * m_settings.registers)};
+        frame = { kSlave, kReadHolding, static_cast<std::uint8_t>(2 * m_settings.registers) };
         for (int r = 0; r < m_settings.registers; ++r) {
             frame.push_back(static_cast<std::uint8_t>(regs[static_cast<std::size_t>(r)] >> 8));
             frame.push_back(static_cast<std::uint8_t>(regs[static_cast<std::size_t>(r)] & 0xFF));
@@ -111,10 +115,10 @@ SensorAnswer VirtualSensor::answer(ByteView request, double seconds)
     if (corrupt) {
         frame.back() ^= 0x01;
         ++m_counters.corrupted;
-        return {frame, "corrupted" + values};
+        return { frame, "corrupted" + values };
     }
     ++m_counters.answered;
-    return {frame, "answered" + values};
+    return { frame, "answered" + values };
 }
 
 } // namespace tav

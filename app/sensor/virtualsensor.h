@@ -14,14 +14,14 @@
 namespace tav {
 
 struct SensorSettings {
-    int registers = 1;        // registers per answer, 1 or 2, whatever was asked
+    int registers = 1; // registers per answer, 1 or 2, whatever was asked
     double dropProbability = 0;
     double corruptProbability = 0;
     std::uint64_t seed = 1;
 };
 
 struct SensorAnswer {
-    Bytes frame;       // empty: dropped
+    Bytes frame; // empty: dropped
     std::string event; // "answered 251", "answered 251 65336", "dropped", "corrupted 251"
 };
 

@@ -18,12 +18,12 @@ struct ProgramRun {
     int exitCode = -1;
     bool crashed = false;
     QStringList out; // standard output, split into lines
-    QString err;     // standard error as it came
+    QString err; // standard error as it came
 };
 
 // Runs `program` with `args` to its end (killed after `timeout`).
-ProgramRun runProgram(const QString& program, const QStringList& args,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(20));
+ProgramRun runProgram(
+    const QString& program, const QStringList& args, std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 // Standard output split into lines, without the empty piece after the last line feed.
 QStringList splitLines(const QByteArray& text);

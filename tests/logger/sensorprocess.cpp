@@ -8,13 +8,15 @@ namespace tavtest {
 
 SensorProcess::SensorProcess(const QStringList& args)
 {
-    m_proc.start(QStringLiteral(TAV_SENSOR_EXE), QStringList{QStringLiteral("--verbose")} + args);
+    m_proc.start(QStringLiteral(TAV_SENSOR_EXE), QStringList { QStringLiteral("--verbose") } + args);
     if (!m_proc.waitForStarted(5000))
         return;
-    waitFor([this] {
-        collect();
-        return !m_lines.isEmpty() || m_proc.state() == QProcess::NotRunning;
-    }, std::chrono::seconds(5));
+    waitFor(
+        [this] {
+            collect();
+            return !m_lines.isEmpty() || m_proc.state() == QProcess::NotRunning;
+        },
+        std::chrono::seconds(5));
     if (!m_lines.isEmpty())
         m_device = m_lines.takeFirst();
 }

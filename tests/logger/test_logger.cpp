@@ -101,7 +101,7 @@ struct SlaveCase {
 
 void PrintTo(const SlaveCase& c, std::ostream* os) { *os << c.name; }
 
-class AgainstSlave : public ::testing::TestWithParam<SlaveCase> {};
+class AgainstSlave : public ::testing::TestWithParam<SlaveCase> { };
 
 TEST_P(AgainstSlave, LogsEachReadingAndCountsTheTicks)
 {
@@ -111,8 +111,7 @@ TEST_P(AgainstSlave, LogsEachReadingAndCountsTheTicks)
     tavtest::ModbusSlave slave(pty.b(), c.values, c.registers, 1);
     ASSERT_TRUE(slave.ready());
 
-    const ProgramRun run =
-        runLogger(QStringList{"--port", pty.a(), "--period", "0.2", "--count", "4"} + c.modeArgs);
+    const ProgramRun run = runLogger(QStringList { "--port", pty.a(), "--period", "0.2", "--count", "4" } + c.modeArgs);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(tavtest::valuesOf(run.out), c.expected);
 
@@ -127,24 +126,23 @@ TEST_P(AgainstSlave, LogsEachReadingAndCountsTheTicks)
     EXPECT_TRUE(tavtest::waitFor([&] { return slave.lines().size() >= 4; }, 2s));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Modes, AgainstSlave,
-    ::testing::Values(
-        SlaveCase{"Temperature", {}, "250", 0, {"25.0", "25.1", "25.2", "25.3"}},
-        SlaveCase{"Distance", {"--mode", "distance"}, "250", 0, {"250.0", "251.0", "252.0", "253.0"}},
+INSTANTIATE_TEST_SUITE_P(Modes, AgainstSlave,
+    ::testing::Values(SlaveCase { "Temperature", {}, "250", 0, { "25.0", "25.1", "25.2", "25.3" } },
+        SlaveCase { "Distance", { "--mode", "distance" }, "250", 0, { "250.0", "251.0", "252.0", "253.0" } },
         // Sign rule on the logged first register; the second is never logged.
-        SlaveCase{"TwoRegistersNegative", {}, "65336,250", 2, {"-19.9", "-19.8", "-19.7", "-19.6"}},
-        SlaveCase{"DistanceSignRule", {"--mode", "distance"}, "60000", 0, {"60000.0", "-5534.0", "-5533.0", "-5532.0"}}),
+        SlaveCase { "TwoRegistersNegative", {}, "65336,250", 2, { "-19.9", "-19.8", "-19.7", "-19.6" } },
+        SlaveCase {
+            "DistanceSignRule", { "--mode", "distance" }, "60000", 0, { "60000.0", "-5534.0", "-5533.0", "-5532.0" } }),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- against the virtual sensor ------------------------------------------
 
 TEST(AgainstVirtualSensor, ReadingsAreTheAnswersAndFaultsAreCounted)
 {
-    tavtest::SensorProcess sensor({"--seed", "7", "--drop", "0.2", "--corrupt", "0.2"});
+    tavtest::SensorProcess sensor({ "--seed", "7", "--drop", "0.2", "--corrupt", "0.2" });
     ASSERT_FALSE(sensor.device().isEmpty()) << sensor.errorText().toStdString();
 
-    const ProgramRun run = runLogger({"--port", sensor.device(), "--period", "0.1", "--count", "8"});
+    const ProgramRun run = runLogger({ "--port", sensor.device(), "--period", "0.1", "--count", "8" });
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     tavtest::waitFor([] { return false; }, 200ms); // the last request reaches the sensor
     sensor.stop();
@@ -179,13 +177,13 @@ TEST(AgainstVirtualSensor, ReadingsAreTheAnswersAndFaultsAreCounted)
 
 TEST(AgainstVirtualSensor, SigkillLosesNoLineAlreadyWritten)
 {
-    for (const bool toFile : {false, true}) {
+    for (const bool toFile : { false, true }) {
         SCOPED_TRACE(toFile ? "--output FILE" : "standard output");
         tavtest::SensorProcess sensor({});
         ASSERT_FALSE(sensor.device().isEmpty());
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("log.csv"));
-        QStringList args{"--port", sensor.device(), "--period", "0.1"};
+        QStringList args { "--port", sensor.device(), "--period", "0.1" };
         if (toFile)
             args << "--output" << file;
         RunningLogger logger(args);
@@ -194,7 +192,7 @@ TEST(AgainstVirtualSensor, SigkillLosesNoLineAlreadyWritten)
             if (!toFile)
                 return logger.lines();
             QFile f(file);
-            return f.open(QIODevice::ReadOnly) ? tavtest::splitLines(f.readAll()) : QStringList{};
+            return f.open(QIODevice::ReadOnly) ? tavtest::splitLines(f.readAll()) : QStringList {};
         };
         // Lines show up while the logger runs: nothing waits in a buffer.
         ASSERT_TRUE(tavtest::waitFor([&] { return written().size() >= 4; }, 5s));
@@ -223,9 +221,9 @@ TEST(AgainstVirtualSensor, ReconnectCarriesOnWhenTheDeviceComesBack)
 {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("sensor"));
-    auto first = std::make_unique<tavtest::SensorProcess>(QStringList{"--link", link});
+    auto first = std::make_unique<tavtest::SensorProcess>(QStringList { "--link", link });
     ASSERT_FALSE(first->device().isEmpty());
-    RunningLogger logger({"--port", link, "--period", "0.1", "--reconnect"});
+    RunningLogger logger({ "--port", link, "--period", "0.1", "--reconnect" });
     ASSERT_TRUE(logger.waitForLines(2));
 
     first.reset(); // the device goes away, and its link with it
@@ -235,7 +233,7 @@ TEST(AgainstVirtualSensor, ReconnectCarriesOnWhenTheDeviceComesBack)
     EXPECT_EQ(logger.lines().size(), before);
     EXPECT_TRUE(logger.running());
 
-    tavtest::SensorProcess second({"--link", link});
+    tavtest::SensorProcess second({ "--link", link });
     ASSERT_FALSE(second.device().isEmpty());
     ASSERT_TRUE(tavtest::waitFor([&] { return logger.err().contains(QLatin1String("reopened ")); }, 3s));
     ASSERT_TRUE(logger.waitForLines(before + 2));
@@ -251,9 +249,9 @@ TEST(AgainstVirtualSensor, ReconnectCarriesOnWhenTheDeviceComesBack)
 
 TEST(AgainstVirtualSensor, WithoutReconnectALostDeviceEndsTheLogger)
 {
-    auto sensor = std::make_unique<tavtest::SensorProcess>(QStringList{});
+    auto sensor = std::make_unique<tavtest::SensorProcess>(QStringList {});
     ASSERT_FALSE(sensor->device().isEmpty());
-    RunningLogger logger({"--port", sensor->device(), "--period", "0.1"});
+    RunningLogger logger({ "--port", sensor->device(), "--period", "0.1" });
     ASSERT_TRUE(logger.waitForLines(2));
     sensor.reset();
     EXPECT_EQ(logger.finish(), 1);
@@ -268,7 +266,7 @@ TEST(Simulation, Com0LogsTheSameSequenceEveryRun)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("sim.csv"));
     for (int run = 0; run < 2; ++run) {
-        const ProgramRun r = runLogger({"--port", "COM0", "--period", "0.02", "--count", "6", "--output", file});
+        const ProgramRun r = runLogger({ "--port", "COM0", "--period", "0.02", "--count", "6", "--output", file });
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
         const auto s = tavtest::summaryOf(r.err);
@@ -284,7 +282,7 @@ TEST(Simulation, Com0LogsTheSameSequenceEveryRun)
 
 TEST(Simulation, IsoTimestampsCarryDateAndMilliseconds)
 {
-    const ProgramRun r = runLogger({"--port", "COM0", "--period", "0.02", "--count", "3", "--timestamps", "iso"});
+    const ProgramRun r = runLogger({ "--port", "COM0", "--period", "0.02", "--count", "3", "--timestamps", "iso" });
     ASSERT_EQ(r.exitCode, 0);
     static const QRegularExpression iso(
         QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3},(\\d+\\.\\d)$"));
@@ -299,9 +297,9 @@ TEST(Simulation, IsoTimestampsCarryDateAndMilliseconds)
 
 TEST(Signals, StopCleanlyWithSummaryAndStatusZero)
 {
-    for (const int signo : {SIGTERM, SIGINT}) {
+    for (const int signo : { SIGTERM, SIGINT }) {
         SCOPED_TRACE(signo == SIGTERM ? "SIGTERM" : "SIGINT");
-        RunningLogger logger({"--port", "COM0", "--period", "0.05"});
+        RunningLogger logger({ "--port", "COM0", "--period", "0.05" });
         ASSERT_TRUE(logger.waitForLines(3));
         logger.signal(signo);
         ASSERT_EQ(logger.finish(), 0);
@@ -318,21 +316,21 @@ TEST(CommandLine, WrongArgumentsGiveStatus2AndAUsageLine)
         QStringList args;
         const char* message;
     } cases[] = {
-        {{}, "--port is required"},
-        {{"--port", "COM0", "--period", "0"}, "period must be at least 1 ms"},
-        {{"--port", "COM0", "--period", "0.0004"}, "period must be at least 1 ms"},
-        {{"--port", "COM0", "--period", "-1"}, "period must be at least 1 ms"},
-        {{"--port", "COM0", "--period", "abc"}, "'abc' is not a valid floating point value"},
-        {{"--port", "COM0", "--period", "1,5"}, "'1,5' is not a valid floating point value"},
-        {{"--port", "COM0", "--period", "1e7"}, "period must be at most"},
-        {{"--port", "COM0", "--period"}, "option --period needs a value"},
-        {{"--port", "COM0", "--mode", "speed"}, "--mode is temperature or distance, not 'speed'"},
-        {{"--port", "COM0", "--count", "0"}, "--count needs a whole number of at least 1"},
-        {{"--port", "COM0", "--count", "-3"}, "--count needs a whole number of at least 1"},
-        {{"--port", "COM0", "--timestamps", "unix"}, "--timestamps is time or iso"},
-        {{"--port", "COM0", "--reconnect=yes"}, "option --reconnect takes no value"},
-        {{"--port", "COM0", "--frobnicate"}, "unknown option --frobnicate"},
-        {{"--port", "COM0", "extra"}, "unexpected argument 'extra'"},
+        { {}, "--port is required" },
+        { { "--port", "COM0", "--period", "0" }, "period must be at least 1 ms" },
+        { { "--port", "COM0", "--period", "0.0004" }, "period must be at least 1 ms" },
+        { { "--port", "COM0", "--period", "-1" }, "period must be at least 1 ms" },
+        { { "--port", "COM0", "--period", "abc" }, "'abc' is not a valid floating point value" },
+        { { "--port", "COM0", "--period", "1,5" }, "'1,5' is not a valid floating point value" },
+        { { "--port", "COM0", "--period", "1e7" }, "period must be at most" },
+        { { "--port", "COM0", "--period" }, "option --period needs a value" },
+        { { "--port", "COM0", "--mode", "speed" }, "--mode is temperature or distance, not 'speed'" },
+        { { "--port", "COM0", "--count", "0" }, "--count needs a whole number of at least 1" },
+        { { "--port", "COM0", "--count", "-3" }, "--count needs a whole number of at least 1" },
+        { { "--port", "COM0", "--timestamps", "unix" }, "--timestamps is time or iso" },
+        { { "--port", "COM0", "--reconnect=yes" }, "option --reconnect takes no value" },
+        { { "--port", "COM0", "--frobnicate" }, "unknown option --frobnicate" },
+        { { "--port", "COM0", "extra" }, "unexpected argument 'extra'" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
@@ -347,11 +345,11 @@ TEST(CommandLine, WrongArgumentsGiveStatus2AndAUsageLine)
 
 TEST(CommandLine, PortOrOutputThatCannotBeOpenedGivesStatus1)
 {
-    ProgramRun r = runLogger({"--port", "tavrelon-no-such-port", "--period", "0.1"});
+    ProgramRun r = runLogger({ "--port", "tavrelon-no-such-port", "--period", "0.1" });
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, QStringLiteral("tavrelon-logger: Cannot open device tavrelon-no-such-port\n"));
 
-    r = runLogger({"--port", "COM0", "--output", "/nonexistent-dir/log.csv"});
+    r = runLogger({ "--port", "COM0", "--output", "/nonexistent-dir/log.csv" });
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.startsWith(QLatin1String("tavrelon-logger: Cannot open /nonexistent-dir/log.csv: ")))
         << r.err.toStdString();
@@ -359,15 +357,15 @@ TEST(CommandLine, PortOrOutputThatCannotBeOpenedGivesStatus1)
 
 TEST(CommandLine, HelpAndVersion)
 {
-    ProgramRun r = runLogger({"--help"});
+    ProgramRun r = runLogger({ "--help" });
     EXPECT_EQ(r.exitCode, 0);
     ASSERT_FALSE(r.out.isEmpty());
     EXPECT_TRUE(r.out.front().startsWith(QLatin1String("Usage: tavrelon-logger")));
     EXPECT_TRUE(r.out.join(QLatin1Char('\n')).contains(QLatin1String("--reconnect")));
 
-    r = runLogger({"--version"});
+    r = runLogger({ "--version" });
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, QStringList{QStringLiteral("tavrelon-logger " TAV_VERSION)});
+    EXPECT_EQ(r.out, QStringList { QStringLiteral("tavrelon-logger " TAV_VERSION) });
 }
 
 } // namespace

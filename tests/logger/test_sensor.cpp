@@ -31,7 +31,7 @@ Bytes withCrc(Bytes frame)
     return frame;
 }
 
-const Bytes kReadRequest{0x01, 0x03, 0x00, 0x00, 0x00, 0x01, 0x84, 0x0A};
+const Bytes kReadRequest { 0x01, 0x03, 0x00, 0x00, 0x00, 0x01, 0x84, 0x0A };
 
 // The device end, opened raw as a serial port is.
 class Device {
@@ -40,7 +40,7 @@ public:
     {
         m_fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         if (m_fd >= 0) {
-            termios t{};
+            termios t {};
             ::tcgetattr(m_fd, &t);
             ::cfmakeraw(&t);
             ::tcsetattr(m_fd, TCSANOW, &t);
@@ -59,7 +59,7 @@ public:
         Bytes out;
         const auto end = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < end) {
-            pollfd p{m_fd, POLLIN, 0};
+            pollfd p { m_fd, POLLIN, 0 };
             if (::poll(&p, 1, static_cast<int>(quiet.count())) <= 0)
                 break;
             std::uint8_t buf[256];
@@ -93,9 +93,9 @@ unsigned reg(const Bytes& b, std::size_t i) { return 256u * b[3 + 2 * i] + b[4 +
 
 TEST(VirtualSensor, AnswersReadHoldingRegistersAsSlave1)
 {
-    for (const int registers : {1, 2}) {
+    for (const int registers : { 1, 2 }) {
         SCOPED_TRACE(registers);
-        tavtest::SensorProcess sensor({"--registers", QString::number(registers)});
+        tavtest::SensorProcess sensor({ "--registers", QString::number(registers) });
         ASSERT_TRUE(sensor.device().startsWith(QLatin1String("/dev/pts/"))) << sensor.errorText().toStdString();
         Device dev(sensor.device());
         ASSERT_TRUE(dev.ok());
@@ -120,12 +120,12 @@ TEST(VirtualSensor, IgnoresWhatIsNotARequestForIt)
     Device dev(sensor.device());
     ASSERT_TRUE(dev.ok());
 
-    EXPECT_TRUE(dev.ask({0x01, 0x03, 0x00, 0x00, 0x00, 0x01, 0x84, 0x0B}).empty()) << "damaged CRC";
-    EXPECT_TRUE(dev.ask(withCrc({0x02, 0x03, 0x00, 0x00, 0x00, 0x01})).empty()) << "another slave";
+    EXPECT_TRUE(dev.ask({ 0x01, 0x03, 0x00, 0x00, 0x00, 0x01, 0x84, 0x0B }).empty()) << "damaged CRC";
+    EXPECT_TRUE(dev.ask(withCrc({ 0x02, 0x03, 0x00, 0x00, 0x00, 0x01 })).empty()) << "another slave";
     // An unknown function gets the "illegal function" exception.
-    EXPECT_EQ(dev.ask(withCrc({0x01, 0x04, 0x00, 0x00, 0x00, 0x01})), withCrc({0x01, 0x84, 0x01}));
+    EXPECT_EQ(dev.ask(withCrc({ 0x01, 0x04, 0x00, 0x00, 0x00, 0x01 })), withCrc({ 0x01, 0x84, 0x01 }));
     // After noise and half a frame the next whole request is found.
-    Bytes noisy{0x55, 0x01, 0x03, 0x00};
+    Bytes noisy { 0x55, 0x01, 0x03, 0x00 };
     noisy.insert(noisy.end(), kReadRequest.begin(), kReadRequest.end());
     const Bytes reply = dev.ask(noisy);
     EXPECT_EQ(reply.size(), 7u);
@@ -146,7 +146,7 @@ TEST(VirtualSensor, KeepsAnsweringWhenThePortIsClosedAndReopened)
     }
     // The logger, a real serial client, after the raw openings above.
     const tavtest::ProgramRun run = tavtest::runProgram(
-        QStringLiteral(TAV_LOGGER_EXE), {"--port", sensor.device(), "--period", "0.1", "--count", "2"});
+        QStringLiteral(TAV_LOGGER_EXE), { "--port", sensor.device(), "--period", "0.1", "--count", "2" });
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out.size(), 2);
 }
@@ -154,7 +154,7 @@ TEST(VirtualSensor, KeepsAnsweringWhenThePortIsClosedAndReopened)
 TEST(VirtualSensor, OneSeedGivesOneFaultSequence)
 {
     auto faults = [](const QString& seed) {
-        tavtest::SensorProcess sensor({"--seed", seed, "--drop", "0.3", "--corrupt", "0.3"});
+        tavtest::SensorProcess sensor({ "--seed", seed, "--drop", "0.3", "--corrupt", "0.3" });
         Device dev(sensor.device());
         QStringList kinds;
         for (int i = 0; i < 12; ++i) {
@@ -178,7 +178,7 @@ TEST(VirtualSensor, OneSeedGivesOneFaultSequence)
 
 TEST(VirtualSensor, DelayHoldsTheAnswerBack)
 {
-    tavtest::SensorProcess sensor({"--delay", "300"});
+    tavtest::SensorProcess sensor({ "--delay", "300" });
     Device dev(sensor.device());
     dev.send(kReadRequest);
     EXPECT_TRUE(dev.receive(150ms, 200ms).empty());
@@ -190,7 +190,7 @@ TEST(VirtualSensor, LinkPointsAtTheDeviceAndGoesAtTheEnd)
 {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("sensor"));
-    tavtest::SensorProcess sensor({"--link", link});
+    tavtest::SensorProcess sensor({ "--link", link });
     ASSERT_FALSE(sensor.device().isEmpty());
     EXPECT_EQ(QFileInfo(link).symLinkTarget(), sensor.device());
     Device dev(link);
@@ -207,12 +207,12 @@ TEST(VirtualSensor, WrongArgumentsGiveStatus2)
         QStringList args;
         const char* message;
     } cases[] = {
-        {{"--registers", "3"}, "--registers needs a whole number from 1 to 2"},
-        {{"--drop", "1.5"}, "--drop needs a probability from 0 to 1"},
-        {{"--corrupt", "x"}, "--corrupt needs a probability from 0 to 1"},
-        {{"--delay", "-1"}, "--delay needs a whole number"},
-        {{"--seed"}, "option --seed needs a value"},
-        {{"--bogus"}, "unknown option --bogus"},
+        { { "--registers", "3" }, "--registers needs a whole number from 1 to 2" },
+        { { "--drop", "1.5" }, "--drop needs a probability from 0 to 1" },
+        { { "--corrupt", "x" }, "--corrupt needs a probability from 0 to 1" },
+        { { "--delay", "-1" }, "--delay needs a whole number" },
+        { { "--seed" }, "option --seed needs a value" },
+        { { "--bogus" }, "unknown option --bogus" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
