@@ -1,6 +1,7 @@
 // The open button and the simulated reading.
 #include "tform1.h"
 
+#include "centredmessagebox.h"
 #include "numbertext.h"
 #include "portnamecompleter.h"
 #include "serialport.h"
@@ -9,9 +10,7 @@
 
 #include <QCoreApplication>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 
 namespace tav {
 namespace {
@@ -24,16 +23,9 @@ const QString kCloseCaption = QStringLiteral("关闭串口");
 // text and one OK button, centred on the screen.
 void showOpenFailedMessage(QWidget* owner)
 {
-    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), QStringLiteral("串口打开失败"),
-                    QMessageBox::Ok, owner);
+    CentredMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), QStringLiteral("串口打开失败"),
+                          QMessageBox::Ok, owner);
     box.setObjectName(QStringLiteral("OpenFailedMessage"));
-    box.setWindowModality(Qt::ApplicationModal);
-    box.adjustSize();
-    if (const QScreen* screen = owner ? owner->screen() : nullptr) {
-        QRect frame = box.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        box.move(frame.topLeft());
-    }
     box.exec();
 }
 
