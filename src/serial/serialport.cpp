@@ -131,10 +131,13 @@ void SerialPort::open()
     m_lostErrno = 0;
 
     const int fd = static_cast<int>(m_port->handle());
-    const bool lineSettings = m_port->baudRate() == 9600 && m_port->dataBits() == QSerialPort::Data8
-                              && m_port->parity() == QSerialPort::NoParity
-                              && m_port->stopBits() == QSerialPort::OneStop
-                              && m_port->flowControl() == QSerialPort::NoFlowControl;
+    // What the device holds now, read back: 9600 bit/s both ways, 8N1, no
+    // RTS/CTS and no XON/XOFF.
+    termios tio {};
+    const bool lineSettings = ::tcgetattr(fd, &tio) == 0 && ::cfgetospeed(&tio) == B9600
+                              && ::cfgetispeed(&tio) == B9600 && (tio.c_cflag & CSIZE) == CS8
+                              && (tio.c_cflag & (PARENB | CSTOPB | CRTSCTS)) == 0
+                              && (tio.c_iflag & (IXON | IXOFF)) == 0;
     // Switch DTR and RTS off where the device has modem-control lines; a
     // pseudo-terminal has none and refuses TIOCMGET.
     int lines = 0;

@@ -179,7 +179,7 @@ TEST_F(PortWindow, SecondPressClosesThirdOpensAgain)
     EXPECT_FALSE(form->XComm1->isOpen());
     EXPECT_EQ(form->Button2->text(), kOpen);
     EXPECT_TRUE(form->Timer1->isTicking()); // closing leaves the timer running
-    spin(100ms); // the answer to the last request may still be on its way
+    spin(200ms); // the answer to the last request may still be on its way
     const int servedBefore = served(slave);
     const auto samples = tav::Unit1.SampleCount;
     spin(350ms); // its ticks do nothing
@@ -309,7 +309,7 @@ TEST_F(PortWindow, SimulationNameWhilePollingTakesOverTheTicks)
     BoxWatcher watcher(*form);
     press();
     ASSERT_EQ(watcher.seen.size(), 1u);
-    spin(50ms);
+    spin(200ms); // the answer to the last request may still be on its way
     const int servedBefore = served(slave);
     const auto samples = tav::Unit1.SampleCount;
     ASSERT_TRUE(tavtest::waitFor([&] { return tav::Unit1.SampleCount >= samples + 3; }, 2s));
@@ -467,6 +467,34 @@ TEST_F(PortWindow, PortFieldOffersThePortsPresentAndKeepsWhatIsTyped)
     EXPECT_EQ(completer->names(), tav::SerialPort::availablePortNames());
     form->Edit1->setText(QStringLiteral("ttyS"));
     EXPECT_EQ(form->Edit1->text(), QStringLiteral("ttyS"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(PollTimer, KeepsTheIntervalAndTicksOnlyWhenItCan)
+{
+    tav::Timer timer;
+    EXPECT_FALSE(timer.enabled());
+    EXPECT_EQ(timer.interval(), 1000u);
+    timer.setEnabled(true);
+    EXPECT_TRUE(timer.isTicking());
+    timer.setInterval(0); // never ticks, although enabled
+    EXPECT_TRUE(timer.enabled());
+    EXPECT_FALSE(timer.isTicking());
+    timer.setInterval(4294966296u); // the period of "-1": more than QTimer takes
+    EXPECT_EQ(timer.interval(), 4294966296u);
+    EXPECT_TRUE(timer.isTicking());
+    timer.setEnabled(false);
+    EXPECT_FALSE(timer.isTicking());
+    EXPECT_EQ(timer.interval(), 4294966296u);
+
+    int ticks = 0;
+    QObject::connect(&timer, &tav::Timer::timeout, [&] { ++ticks; });
+    timer.setInterval(20);
+    timer.setEnabled(true);
+    EXPECT_TRUE(tavtest::waitFor([&] { return ticks >= 3; }, 2s));
 }
 
 } // namespace
