@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QSerialPort>
 #include <QSignalSpy>
 
 #include <cerrno>
@@ -69,6 +70,11 @@ public:
 private:
     int m_fd;
 };
+
+void spin(std::chrono::milliseconds d)
+{
+    tavtest::waitFor([] { return false; }, d);
+}
 
 // Collects readAll() results until `count` bytes have come or a second passed.
 Bytes readUntil(SerialPort& port, std::size_t count)
@@ -155,7 +161,7 @@ TEST_F(OnPty, DiscardsWhatWaitedAndReadsEverythingReceived)
     // bytes still held by the system, come together and in order; zero bytes
     // are data.
     peer.write({0x01, 0x03, 0x02, 0x00});
-    tavtest::waitFor([] { return false; }, 100ms);
+    spin(100ms);
     peer.write({0xF0, 0xB8, 0x00});
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(port.readAll(), (Bytes{0x01, 0x03, 0x02, 0x00, 0xF0, 0xB8, 0x00}));
@@ -263,7 +269,7 @@ TEST_P(Unplugged, PortClosesItselfAndOpensAgainOnANewDevice)
     port.open();
     pty.kill();
     if (eventsFirst) // the component notices before the next tick
-        tavtest::waitFor([] { return false; }, 100ms);
+        spin(100ms);
     EXPECT_TRUE(port.isOpen()); // until a read or send finds out
     const Bytes request{0x01, 0x03, 0x00, 0x00, 0x00, 0x01, 0x84, 0x0A};
     const std::string error = errorOf([&] {
@@ -285,6 +291,28 @@ TEST_P(Unplugged, PortClosesItselfAndOpensAgainOnANewDevice)
     EXPECT_TRUE(port.isOpen());
     EXPECT_TRUE(port.readAll().empty());
     EXPECT_EQ(closed.count(), 1);
+}
+
+// A hung-up terminal stays readable for ever, and every read of it fails:
+// the component must stop listening instead of keeping the event loop busy
+// until the next tick.
+TEST_F(OnPty, HungUpDeviceDoesNotKeepTheEventLoopBusy)
+{
+    SerialPort port;
+    port.setDeviceName(pty.a());
+    port.open();
+    auto* inner = port.findChild<QSerialPort*>();
+    ASSERT_NE(inner, nullptr);
+    int failedReads = 0;
+    QObject::connect(inner, &QSerialPort::errorOccurred, [&](QSerialPort::SerialPortError e) {
+        if (e == QSerialPort::ReadError || e == QSerialPort::ResourceError)
+            ++failedReads;
+    });
+    pty.kill();
+    spin(200ms);
+    EXPECT_LT(failedReads, 20);
+    EXPECT_TRUE(port.isOpen()); // reported by the next read
+    EXPECT_EQ(errorOf([&] { port.readAll(); }), "Unable to read from port. (error 5: Input/output error)");
 }
 
 INSTANTIATE_TEST_SUITE_P(ReadOrSend, Unplugged,
