@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include <chrono>
 #include <cmath>
@@ -460,13 +461,40 @@ TEST_F(PortWindow, UnpluggedDeviceIsReportedOnceAndThePortClosesItself)
     EXPECT_EQ(form->iSevenSegmentAnalog1->value(), 26.0);
 }
 
-TEST_F(PortWindow, PortFieldOffersThePortsPresentAndKeepsWhatIsTyped)
+TEST_F(PortWindow, PortFieldOffersThePortsPresent)
 {
     auto* completer = qobject_cast<tav::PortNameCompleter*>(form->Edit1->completer());
     ASSERT_NE(completer, nullptr);
     EXPECT_EQ(completer->names(), tav::SerialPort::availablePortNames());
-    form->Edit1->setText(QStringLiteral("ttyS"));
-    EXPECT_EQ(form->Edit1->text(), QStringLiteral("ttyS"));
+    EXPECT_EQ(form->Edit1->text(), QStringLiteral("COM1"));
+}
+
+TEST(PortNameCompleter, RereadsThePortsOnFocusAndKeepsWhatIsTyped)
+{
+    QStringList present{QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0"),
+                        QStringLiteral("serial/by-id/usb-FTDI_FT232R-if00-port0")};
+    QWidget window;
+    auto* edit = new QLineEdit(&window);
+    auto* other = new QLineEdit(&window);
+    auto* completer = new tav::PortNameCompleter(edit, [&] { return present; });
+    EXPECT_EQ(completer->names(), present);
+
+    present << QStringLiteral("ttyACM0"); // plugged in while the program runs
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    other->setFocus();
+    edit->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(completer->names().contains(QStringLiteral("ttyACM0")));
+
+    // Names that contain what is typed, case as typed.
+    completer->setCompletionPrefix(QStringLiteral("USB"));
+    EXPECT_EQ(completer->completionCount(), 1);
+    completer->setCompletionPrefix(QStringLiteral("tty"));
+    EXPECT_EQ(completer->completionCount(), 3);
+
+    QTest::keyClicks(edit, QStringLiteral("tty"));
+    EXPECT_EQ(edit->text(), QStringLiteral("tty")); // offered, never filled in
 }
 
 } // namespace
