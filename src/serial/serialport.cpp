@@ -131,11 +131,12 @@ void SerialPort::open()
     m_lostErrno = 0;
 
     const int fd = static_cast<int>(m_port->handle());
-    // What the device holds now, read back: 9600 bit/s both ways, 8N1, no
-    // RTS/CTS and no XON/XOFF.
+    // What the device holds now, read back: 9600 bit/s (an input speed of 0
+    // means "as output"), 8N1, no RTS/CTS and no XON/XOFF.
     termios tio {};
     const bool lineSettings = ::tcgetattr(fd, &tio) == 0 && ::cfgetospeed(&tio) == B9600
-                              && ::cfgetispeed(&tio) == B9600 && (tio.c_cflag & CSIZE) == CS8
+                              && (::cfgetispeed(&tio) == B9600 || ::cfgetispeed(&tio) == B0)
+                              && (tio.c_cflag & CSIZE) == CS8
                               && (tio.c_cflag & (PARENB | CSTOPB | CRTSCTS)) == 0
                               && (tio.c_iflag & (IXON | IXOFF)) == 0;
     // Switch DTR and RTS off where the device has modem-control lines; a
