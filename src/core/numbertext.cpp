@@ -39,8 +39,12 @@ long double textToFloat(std::string_view text, std::string_view decimalSeparator
         ++i;
     }
     std::size_t intDigits = 0, fracDigits = 0;
-    std::size_t leadingZeros = 0;
+    // Decimal magnitude of the first significant digit (1 for units, 0 for
+    // tenths, -1 for hundredths...), without the exponent; it tells an
+    // overflow from an underflow when the conversion is out of range.
+    long long magnitude = 0;
     bool seenNonZero = false;
+    std::size_t leadingZeros = 0;
     while (i < n && isDigit(text[i])) {
         if (text[i] != '0')
             seenNonZero = true;
@@ -49,12 +53,18 @@ long double textToFloat(std::string_view text, std::string_view decimalSeparator
         norm += text[i++];
         ++intDigits;
     }
+    if (seenNonZero)
+        magnitude = static_cast<long long>(intDigits - leadingZeros);
     bool separator = false;
     if (!decimalSeparator.empty() && text.substr(i, decimalSeparator.size()) == decimalSeparator) {
         separator = true;
         i += decimalSeparator.size();
         norm += '.';
         while (i < n && isDigit(text[i])) {
+            if (!seenNonZero && text[i] != '0') {
+                seenNonZero = true;
+                magnitude = -static_cast<long long>(fracDigits);
+            }
             norm += text[i++];
             ++fracDigits;
         }
@@ -96,8 +106,7 @@ long double textToFloat(std::string_view text, std::string_view decimalSeparator
     const auto res = std::from_chars(norm.data(), norm.data() + norm.size(), value);
     if (res.ec == std::errc::result_out_of_range) {
         // Out of range either way: too large is an error, too small reads as 0.
-        const long long magnitude = static_cast<long long>(intDigits) - static_cast<long long>(leadingZeros) + exponent;
-        if (magnitude > 0)
+        if (magnitude + exponent > 0)
             return fail();
         value = 0;
     } else if (res.ec != std::errc() || res.ptr != norm.data() + norm.size()) {

@@ -77,6 +77,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), m_clock(std::make_unique<Syst
     m_pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(25)); };
     Form1 = this;
     buildLayout();
+    portControlSetup();
     FormCreate();
 }
 

@@ -4,6 +4,7 @@
 #include "logline.h"
 #include "modulestate.h"
 #include "sensorport.h"
+#include "simulation.h"
 
 #include <QWidget>
 
@@ -96,10 +97,14 @@ protected:
 private:
     void buildLayout();
     void displaySetup();
+    void portControlSetup();
 
     std::string m_decimalSeparator;
     std::unique_ptr<Clock> m_clock;
     std::function<void()> m_pause;
+    // The simulated readings' source: one per window, so every start of the
+    // program draws the same sequence.
+    SimulationSource m_simulation;
 };
 
 // The one instance, set while it exists.

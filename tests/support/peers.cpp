@@ -48,10 +48,12 @@ PeerProcess::PeerProcess(const QString& script, const QStringList& args)
     m_proc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_proc.start(QStringLiteral("/usr/bin/python3"),
                  QStringList{QStringLiteral(TAV_PEERS_DIR "/") + script} + args);
-    m_ready = m_proc.waitForStarted(5000) && waitFor([this] {
-                  collect();
-                  return m_ready || m_proc.state() == QProcess::NotRunning;
-              }, std::chrono::seconds(15));
+    // Ready only when the peer said so: a peer that ends first is not.
+    if (m_proc.waitForStarted(5000))
+        waitFor([this] {
+            collect();
+            return m_ready || m_proc.state() == QProcess::NotRunning;
+        }, std::chrono::seconds(15));
 }
 
 PeerProcess::~PeerProcess() { stop(); }
