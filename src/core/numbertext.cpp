@@ -39,7 +39,9 @@ long double textToFloat(std::string_view text, std::string_view decimalSeparator
         ++i;
     }
     std::size_t intDigits = 0, fracDigits = 0;
-    std::size_t leadingZeros = 0;
+    // Zeros before the first significant digit, in the integer part and then
+    // in the fraction: with the exponent they tell overflow from underflow.
+    std::size_t leadingZeros = 0, fracLeadingZeros = 0;
     bool seenNonZero = false;
     while (i < n && isDigit(text[i])) {
         if (text[i] != '0')
@@ -55,6 +57,10 @@ long double textToFloat(std::string_view text, std::string_view decimalSeparator
         i += decimalSeparator.size();
         norm += '.';
         while (i < n && isDigit(text[i])) {
+            if (text[i] != '0')
+                seenNonZero = true;
+            else if (!seenNonZero)
+                ++fracLeadingZeros;
             norm += text[i++];
             ++fracDigits;
         }
@@ -96,7 +102,8 @@ long double textToFloat(std::string_view text, std::string_view decimalSeparator
     const auto res = std::from_chars(norm.data(), norm.data() + norm.size(), value);
     if (res.ec == std::errc::result_out_of_range) {
         // Out of range either way: too large is an error, too small reads as 0.
-        const long long magnitude = static_cast<long long>(intDigits) - static_cast<long long>(leadingZeros) + exponent;
+        const long long magnitude = static_cast<long long>(intDigits) - static_cast<long long>(leadingZeros)
+                                    - static_cast<long long>(fracLeadingZeros) + exponent;
         if (magnitude > 0)
             return fail();
         value = 0;
