@@ -110,6 +110,7 @@ class EachFault : public Faults, public ::testing::WithParamInterface<FaultCase>
 
 // One tick, then until the sensor has answered a request it sent (or a while
 // when none came), then a moment for the answer to cross the pair.
+constexpr auto kCrossing = 60ms;
 char tick(tav::TForm1& form, Sensor& sensor, int& pauses)
 {
     const std::uint16_t count = tav::Unit1.SampleCount;
@@ -119,7 +120,7 @@ char tick(tav::TForm1& form, Sensor& sensor, int& pauses)
     const bool reading = tav::Unit1.SampleCount != count;
     const bool paused = pauses != pausesBefore;
     const bool sent = tavtest::waitFor([&] { return sensor.answers() > answersBefore; }, 300ms);
-    tavtest::waitFor([] { return false; }, 30ms);
+    tavtest::waitFor([] { return false; }, kCrossing);
     if (reading && !paused && sent)
         return 'R';
     if (!reading && paused && sent)

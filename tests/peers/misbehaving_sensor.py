@@ -32,9 +32,10 @@ bytes that are still in the sensor's output when it answers again. With
 Standard output, flushed line by line:
 
     ready                      the device is open
-    answer <n> <step>          request n (from 1) was answered by that step
     served <v1> [<v2>] [(how)] a frame with a valid CRC and these raw register
                                values has gone out completely
+    answer <n> <step>          request n (from 1) has been answered by that
+                               step: what goes out at once has been written
 
 so a test can check that the monitor never logs a reading the sensor did not
 send.
@@ -128,7 +129,6 @@ class Sensor:
         self.release(everything=True)
         step = self.next_step()
         kind, _, arg = step.partition(":")
-        self.say("answer %d %s" % (self.requests, step))
         if kind == "good":
             v = self.next_value(arg)
             self.write(frame([v]), "served %d" % v)
@@ -172,6 +172,8 @@ class Sensor:
             self.write(frame([v1]) + frame([v2]), "served %d (double)\nserved %d (double)" % (v1, v2))
         else:
             print("unknown step " + step, file=sys.stderr, flush=True)
+        # Last, so that a reader who sees it knows the answer is on the line.
+        self.say("answer %d %s" % (self.requests, step))
 
     def run(self):
         self.say("ready")
