@@ -4,6 +4,7 @@
 // cycle says and never produce a reading the sensor did not send.
 #include "peers.h"
 #include "serialport.h"
+#include "sevensegmentdisplay.h"
 #include "tform1.h"
 #include "trendplot.h"
 
@@ -154,6 +155,8 @@ TEST_P(EachFault, CostsReadingsAsThePollCycleSays)
     EXPECT_LE(back - 2, 3u);
 
     EXPECT_EQ(loggedRaw(form), c.logged);
+    // Ticks without a reading leave the display on the last one.
+    EXPECT_EQ(rawOf(form.iSevenSegmentAnalog1->value()), c.logged.back());
     const tav::TrendPlot& plot = *form.iPlot1;
     ASSERT_EQ(plot.pointCount(0), c.logged.size());
     for (std::size_t i = 0; i < c.logged.size(); ++i) {
