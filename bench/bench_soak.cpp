@@ -14,6 +14,8 @@
 //                           point, two for two registers, and one log line
 //                           per reading)
 //
+// A third run appends log lines alone, for what each costs the log view.
+//
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_soak
 // SOAK_TICKS (default 1000000) and SOAK_WINDOW_TICKS (default 100000) set the
 // length of the two runs.
@@ -223,6 +225,28 @@ void BM_SoakWindow(benchmark::State& state)
     state.counters["log_lines"] = static_cast<double>(form->Memo1->document()->blockCount() - 1);
 }
 
+// What one log line alone costs the window, to set against bytes_per_reading.
+void BM_LogLinesAlone(benchmark::State& state)
+{
+    tav::Unit1 = {};
+    auto form = std::make_unique<tav::TForm1>();
+    form->setClock(std::make_unique<FixedClock>());
+    const long lines = state.range(0);
+    long rssBefore = 0, rssAfter = 0;
+    double ns = 0;
+    for (auto _ : state) {
+        rssBefore = residentBytes();
+        const double t0 = threadCpuNs();
+        for (long i = 0; i < lines; ++i)
+            form->AppendLogLine(23.4f + static_cast<float>(i % 50));
+        ns = (threadCpuNs() - t0) / static_cast<double>(lines);
+        rssAfter = residentBytes();
+    }
+    state.counters["lines"] = static_cast<double>(lines);
+    state.counters["ns_per_line"] = ns;
+    state.counters["bytes_per_line"] = static_cast<double>(rssAfter - rssBefore) / static_cast<double>(lines);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -240,6 +264,10 @@ int main(int argc, char** argv)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_SoakWindow", BM_SoakWindow)
         ->Arg(ticks("SOAK_WINDOW_TICKS", 100'000))
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_LogLinesAlone", BM_LogLinesAlone)
+        ->Arg(50'000)
         ->Iterations(1)
         ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
