@@ -109,9 +109,11 @@ void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.step; }
 
 class EachFault : public Faults, public ::testing::WithParamInterface<FaultCase> {};
 
-// One tick, then until the sensor has answered a request it sent (or a while
-// when none came), then a moment for the answer to cross the pair.
+// Time for bytes the sensor has written to cross the pair, on a busy machine.
 constexpr auto kCrossing = 60ms;
+
+// One tick, then until the sensor has answered a request it sent (or a while
+// when none came), then the crossing time.
 char tick(tav::TForm1& form, Sensor& sensor, int& pauses)
 {
     const std::uint16_t count = tav::Unit1.SampleCount;
@@ -149,7 +151,8 @@ TEST_P(EachFault, CostsReadingsAsThePollCycleSays)
         ticks += tick(form, sensor, pauses);
     EXPECT_EQ(ticks, c.ticks) << "sensor said:\n" << sensor.lines().join(QLatin1Char('\n')).toStdString();
 
-    // The fault is answered on the third tick: readings are back within three.
+    // The faulty answer reaches the third tick; readings are back within three
+    // ticks of it.
     const std::size_t back = ticks.find('R', 2);
     ASSERT_NE(back, std::string::npos);
     EXPECT_LE(back - 2, 3u);
