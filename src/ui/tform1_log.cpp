@@ -1,10 +1,138 @@
 // Saving the log and loading it back onto the chart.
 #include "tform1.h"
 
+#include "error.h"
+#include "filedialog.h"
+#include "replay.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cstring>
+
 namespace tav {
+namespace {
 
-void TForm1::SpeedButton1Click() {}
+// A log grows by about 15 bytes a reading: 64 MB is some 4.5 million
+// readings, seven weeks at one a second. Anything larger is not a log this
+// window can hold.
+constexpr qint64 kMaxLogFileBytes = 64 * 1024 * 1024;
 
-void TForm1::SpeedButton2Click() {}
+// The view lays out a line as a whole when it is shown, in time that grows
+// with the square of its length: a line of a million characters freezes the
+// window for half a minute. Log lines are 15 characters long.
+constexpr qsizetype kMaxLogLineBytes = 65536;
+
+Error cannotOpen(const QString& fileName, const char* reason = nullptr)
+{
+    std::string msg = "Cannot open file " + fileName.toStdString();
+    if (reason)
+        msg += reason;
+    return Error(msg);
+}
+
+// The length of the longest line of `bytes`, lines ending at CR or LF.
+qsizetype longestLine(const QByteArray& bytes)
+{
+    qsizetype longest = 0;
+    const char* p = bytes.constData();
+    const char* const end = p + bytes.size();
+    while (p < end) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        const char* lineEnd = lf ? lf : end;
+        // A lone CR also ends a line; files with CR breaks are rare, so look
+        // for CRs only inside a run that is already too long.
+        if (lineEnd - p > kMaxLogLineBytes) {
+            const char* q = p;
+            while (q < lineEnd) {
+                const char* cr = static_cast<const char*>(std::memchr(q, '\r', static_cast<std::size_t>(lineEnd - q)));
+                const char* pieceEnd = cr ? cr : lineEnd;
+                longest = std::max<qsizetype>(longest, pieceEnd - q);
+                q = pieceEnd + 1;
+            }
+        } else {
+            longest = std::max<qsizetype>(longest, lineEnd - p);
+        }
+        p = lineEnd + 1;
+    }
+    return longest;
+}
+
+} // namespace
+
+QString TForm1::logText() const
+{
+    // The document holds one block per line; its raw text separates them with
+    // U+2029 and keeps every other character as loaded or typed.
+    QString text = Memo1->document()->toRawText();
+    std::replace(text.begin(), text.end(), QChar(QChar::ParagraphSeparator), QChar(u'\n'));
+    return text;
+}
+
+void TForm1::SpeedButton1Click()
+{
+    if (!SaveDialog1->Execute(this))
+        return;
+    saveLogFile(SaveDialog1->FileName);
+}
+
+void TForm1::saveLogFile(const QString& fileName)
+{
+    QString text = logText();
+    text.replace(QChar(u'\n'), QLatin1String("\r\n"));
+    const QByteArray bytes = text.toLocal8Bit();
+
+    // The text goes to a new file beside the old one, which replaces it only
+    // once everything is written: a full disk leaves the previous file whole.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Error("Cannot create file " + fileName.toStdString());
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw Error("Stream write error");
+}
+
+void TForm1::SpeedButton2Click()
+{
+    if (OpenDialog1->Execute(this))
+        openLogFile(OpenDialog1->FileName);
+    else
+        replayLog();
+}
+
+void TForm1::openLogFile(const QString& fileName)
+{
+    // Only a regular file is read: a directory, a device such as /dev/zero or
+    // a pipe would fail, never end or wait for a writer.
+    const QFileInfo info(fileName);
+    if (!info.isFile())
+        throw cannotOpen(fileName);
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw cannotOpen(fileName);
+    const QByteArray bytes = file.read(kMaxLogFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        throw Error("Stream read error");
+    if (bytes.size() > kMaxLogFileBytes)
+        throw cannotOpen(fileName, ": the file is larger than 64 MB, too large for a log");
+    if (longestLine(bytes) > kMaxLogLineBytes)
+        throw cannotOpen(fileName, ": a line is longer than 65536 bytes, so it is not a log");
+
+    // Bytes that are not valid in the locale's encoding show as U+FFFD, one
+    // per invalid sequence; everything else, NUL included, is kept. The view
+    // turns CR LF, CR and LF alike into line breaks.
+    Memo1->setPlainText(QString::fromLocal8Bit(bytes));
+    replayLog();
+}
+
+void TForm1::replayLog()
+{
+    const QByteArray text = logText().toUtf8();
+    tav::replayLog(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
+                   m_decimalSeparator, Unit1, *this);
+}
 
 } // namespace tav
