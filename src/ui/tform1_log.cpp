@@ -3,6 +3,7 @@
 
 #include "error.h"
 #include "filedialog.h"
+#include "trendplot.h"
 #include "replay.h"
 
 #include <QFile>
@@ -131,6 +132,14 @@ void TForm1::openLogFile(const QString& fileName)
 void TForm1::replayLog()
 {
     const QByteArray text = logText().toUtf8();
+    // A million points would schedule a million repaints of the chart, each
+    // cheap but adding up; the chart is repainted once when the replay ends,
+    // also when it stops at a bad line.
+    struct OneRepaint {
+        QWidget* w;
+        explicit OneRepaint(QWidget* widget) : w(widget) { w->setUpdatesEnabled(false); }
+        ~OneRepaint() { w->setUpdatesEnabled(true); }
+    } oneRepaint(iPlot1);
     tav::replayLog(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
                    m_decimalSeparator, Unit1, *this);
 }
