@@ -197,21 +197,29 @@ void BM_SaveLogFile(benchmark::State& state)
 }
 BENCHMARK(BM_SaveLogFile)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// One log line appended with a million lines held, the chart page in front
-// (as when polling) and the data page in front (the view lays out the end).
-void BM_AppendLogLineMillionHeld(benchmark::State& state)
+// One log line appended with a thousand or a million lines held, the chart
+// page in front (as when polling) or the data page (the view lays out the end).
+void BM_AppendLogLine(benchmark::State& state)
 {
     auto form = shownForm();
-    form->Memo1->setPlainText(QString::fromLatin1(logBytes()));
-    if (state.range(0) == 1)
+    const int held = static_cast<int>(state.range(0));
+    form->Memo1->setPlainText(QString::fromLatin1(logBytes().left(held * 15)));
+    const bool dataPage = state.range(1) == 1;
+    if (dataPage)
         form->PageControl1->setCurrentWidget(form->TabSheet2);
     QApplication::processEvents();
     for (auto _ : state)
         form->AppendLogLine(23.4f);
     QApplication::processEvents();
-    state.SetLabel(state.range(0) == 1 ? "data page shown" : "chart page shown");
+    state.SetLabel(dataPage ? "data page shown" : "chart page shown");
 }
-BENCHMARK(BM_AppendLogLineMillionHeld)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AppendLogLine)
+    ->ArgNames({"held", "datapage"})
+    ->Args({1000, 0})
+    ->Args({kLines, 0})
+    ->Args({1000, 1})
+    ->Args({kLines, 1})
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -63,6 +63,25 @@ qsizetype longestLine(const QByteArray& bytes)
     return longest;
 }
 
+// The document's raw text with `lineBreak` in place of each block separator
+// U+2029, in one pass.
+QString withLineBreaks(const QString& raw, QLatin1StringView lineBreak)
+{
+    QString out;
+    out.reserve(raw.size() + raw.size() / 8 + 16);
+    const QChar* p = raw.constData();
+    const QChar* const end = p + raw.size();
+    while (p < end) {
+        const QChar* q = std::find(p, end, QChar(QChar::ParagraphSeparator));
+        out.append(QStringView(p, q));
+        if (q == end)
+            break;
+        out.append(lineBreak);
+        p = q + 1;
+    }
+    return out;
+}
+
 } // namespace
 
 QString TForm1::logText() const
@@ -83,9 +102,7 @@ void TForm1::SpeedButton1Click()
 
 void TForm1::saveLogFile(const QString& fileName)
 {
-    QString text = logText();
-    text.replace(QChar(u'\n'), QLatin1String("\r\n"));
-    const QByteArray bytes = text.toLocal8Bit();
+    const QByteArray bytes = withLineBreaks(Memo1->document()->toRawText(), QLatin1StringView("\r\n")).toLocal8Bit();
 
     // The text goes to a new file beside the old one, which replaces it only
     // once everything is written: a full disk leaves the previous file whole.
