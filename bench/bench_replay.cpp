@@ -44,7 +44,7 @@ const QByteArray& logBytes()
         for (int i = 0; i < kLines; ++i) {
             const int t = i % 86400;
             const int n = std::snprintf(line, sizeof line, "%02d:%02d:%02d,%.1f\r\n", t / 3600, t / 60 % 60, t % 60,
-                                        20.1 + (i * 37 % 91) / 10.0);
+                20.1 + (i * 37 % 91) / 10.0);
             b.append(line, n);
         }
         return b;
@@ -97,9 +97,9 @@ void BM_ReplayParseOnly(benchmark::State& state)
     struct Count : tav::ReadingSink {
         double sum = 0;
         void appendPoint(int, double, double y) override { sum += y; }
-        void showValue(int, double) override {}
-        void setSecondDisplayVisible(bool) override {}
-        void appendLogLine(float) override {}
+        void showValue(int, double) override { }
+        void setSecondDisplayVisible(bool) override { }
+        void appendLogLine(float) override { }
     } sink;
     QByteArray text = logBytes();
     const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
@@ -214,11 +214,11 @@ void BM_AppendLogLine(benchmark::State& state)
     state.SetLabel(dataPage ? "data page shown" : "chart page shown");
 }
 BENCHMARK(BM_AppendLogLine)
-    ->ArgNames({"held", "datapage"})
-    ->Args({1000, 0})
-    ->Args({kLines, 0})
-    ->Args({1000, 1})
-    ->Args({kLines, 1})
+    ->ArgNames({ "held", "datapage" })
+    ->Args({ 1000, 0 })
+    ->Args({ kLines, 0 })
+    ->Args({ 1000, 1 })
+    ->Args({ kLines, 1 })
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -52,8 +52,7 @@ float replayValue(std::string_view text, std::string_view decimalSeparator)
     return toSingle(value);
 }
 
-void replayLog(std::string_view log, std::string_view decimalSeparator, ModuleState& state,
-               ReadingSink& sink)
+void replayLog(std::string_view log, std::string_view decimalSeparator, ModuleState& state, ReadingSink& sink)
 {
     state.SampleCount = 0;
     forEachLine(log, [&](std::string_view line) {

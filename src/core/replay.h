@@ -22,8 +22,7 @@ std::optional<std::string_view> valueText(std::string_view line) noexcept;
 
 // Calls `visit(line)` for each line of `text`, first to last. Lines end at CR
 // LF, a lone CR or a lone LF; the place after a closing line break is no line.
-template <class Visit>
-void forEachLine(std::string_view text, Visit&& visit)
+template <class Visit> void forEachLine(std::string_view text, Visit&& visit)
 {
     std::size_t start = 0;
     const std::size_t n = text.size();
@@ -49,7 +48,6 @@ float replayValue(std::string_view text, std::string_view decimalSeparator);
 // goes up by one, wrapping from 65535 to 0. Lines without a comma are skipped.
 // A value that does not convert ends the replay with its Error; the points
 // appended before it stay, and SampleCount counts them.
-void replayLog(std::string_view log, std::string_view decimalSeparator, ModuleState& state,
-               ReadingSink& sink);
+void replayLog(std::string_view log, std::string_view decimalSeparator, ModuleState& state, ReadingSink& sink);
 
 } // namespace tav

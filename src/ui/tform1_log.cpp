@@ -3,8 +3,8 @@
 
 #include "error.h"
 #include "filedialog.h"
-#include "trendplot.h"
 #include "replay.h"
+#include "trendplot.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -131,11 +131,14 @@ void TForm1::openLogFile(const QString& fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw cannotOpen(fileName);
-    const QByteArray bytes = file.read(kMaxLogFileBytes + 1);
+    const char* const tooLarge = ": the file is larger than 64 MB, too large for a log";
+    if (file.size() > kMaxLogFileBytes)
+        throw cannotOpen(fileName, tooLarge);
+    const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw Error("Stream read error");
-    if (bytes.size() > kMaxLogFileBytes)
-        throw cannotOpen(fileName, ": the file is larger than 64 MB, too large for a log");
+    if (bytes.size() > kMaxLogFileBytes) // it grew while being read
+        throw cannotOpen(fileName, tooLarge);
     if (longestLine(bytes) > kMaxLogLineBytes)
         throw cannotOpen(fileName, ": a line is longer than 65536 bytes, so it is not a log");
 
@@ -154,11 +157,15 @@ void TForm1::replayLog()
     // also when it stops at a bad line.
     struct OneRepaint {
         QWidget* w;
-        explicit OneRepaint(QWidget* widget) : w(widget) { w->setUpdatesEnabled(false); }
+        explicit OneRepaint(QWidget* widget)
+            : w(widget)
+        {
+            w->setUpdatesEnabled(false);
+        }
         ~OneRepaint() { w->setUpdatesEnabled(true); }
     } oneRepaint(iPlot1);
-    tav::replayLog(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-                   m_decimalSeparator, Unit1, *this);
+    tav::replayLog(
+        std::string_view(text.constData(), static_cast<std::size_t>(text.size())), m_decimalSeparator, Unit1, *this);
 }
 
 } // namespace tav
