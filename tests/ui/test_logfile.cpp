@@ -133,36 +133,41 @@ QFileDialog* fileDialog(QWidget* modal, Offered* offered)
     return d;
 }
 
-// Types `path` into the dialog's name field and presses its accept button.
+QAbstractButton* acceptButton(QFileDialog* d)
+{
+    auto* box = d->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    for (QAbstractButton* b : box->buttons())
+        if (box->buttonRole(b) == QDialogButtonBox::AcceptRole)
+            return b;
+    ADD_FAILURE() << "no accept button";
+    return nullptr;
+}
+
+// Puts `path` into the dialog's name field and presses its accept button.
 std::function<void(QWidget*)> choose(const QString& path, Offered* offered = nullptr,
-                                     std::function<void()> whileOpen = {})
+                                     std::function<void(QFileDialog*)> whileOpen = {})
 {
     return [=](QWidget* modal) {
         QFileDialog* d = fileDialog(modal, offered);
         if (!d)
             return;
         if (whileOpen)
-            whileOpen();
-        auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        edit->setText(path); // pasted: typing a path key by key sends the dialog into its folders
-        for (QAbstractButton* b : d->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->buttons())
-            if (d->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->buttonRole(b) ==
-                QDialogButtonBox::AcceptRole) {
-                b->click();
-                return;
-            }
-        ADD_FAILURE() << "no accept button";
+            whileOpen(d);
+        // Pasted: typing a path key by key sends the dialog into its folders.
+        d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+        if (QAbstractButton* b = acceptButton(d))
+            b->click();
     };
 }
 
-std::function<void(QWidget*)> cancel(Offered* offered = nullptr, std::function<void()> whileOpen = {})
+std::function<void(QWidget*)> cancel(Offered* offered = nullptr, std::function<void(QFileDialog*)> whileOpen = {})
 {
     return [=](QWidget* modal) {
         QFileDialog* d = fileDialog(modal, offered);
         if (!d)
             return;
         if (whileOpen)
-            whileOpen();
+            whileOpen(d);
         d->reject();
     };
 }
@@ -535,8 +540,17 @@ TEST_F(LogFile, SaveButtonThroughItsDialog)
     form.AppendLogLine(23.4f);
 
     Offered first;
-    // A tick while the dialog is open: its line is saved with the rest.
-    answering({choose(file, &first, [&] { form.AppendLogLine(23.5f); })}, [&] { form.SpeedButton1->click(); });
+    bool offeredNameKeptItOpen = false;
+    answering({choose(file, &first,
+                      [&](QFileDialog* d) {
+                          // Accepting the offered "*.csv" filters the listing.
+                          acceptButton(d)->click();
+                          offeredNameKeptItOpen = d->isVisible() && d->nameFilters() == QStringList{"*.csv"};
+                          // A tick while the dialog is open: its line is saved with the rest.
+                          form.AppendLogLine(23.5f);
+                      })},
+              [&] { form.SpeedButton1->click(); });
+    EXPECT_TRUE(offeredNameKeptItOpen);
     EXPECT_EQ(first.dialogName, QStringLiteral("SaveDialog1"));
     EXPECT_EQ(first.fileName, QStringLiteral("*.csv"));
     EXPECT_EQ(first.mode, QFileDialog::AcceptSave);
@@ -562,7 +576,8 @@ TEST_F(LogFile, OpenButtonThroughItsDialog)
 
     Offered first;
     // A line appended while the dialog is open is replaced with the rest.
-    answering({choose(file, &first, [&] { form.AppendLogLine(26.0f); })}, [&] { form.SpeedButton2->click(); });
+    answering({choose(file, &first, [&](QFileDialog*) { form.AppendLogLine(26.0f); })},
+              [&] { form.SpeedButton2->click(); });
     EXPECT_EQ(first.dialogName, QStringLiteral("OpenDialog1"));
     EXPECT_EQ(first.fileName, QStringLiteral("*.csv"));
     EXPECT_EQ(first.mode, QFileDialog::AcceptOpen);
@@ -574,7 +589,8 @@ TEST_F(LogFile, OpenButtonThroughItsDialog)
     // added while the dialog was open, replayed on top of the chart.
     Offered second;
     tav::Unit1.SampleCount = 500;
-    answering({cancel(&second, [&] { form.AppendLogLine(27.0f); })}, [&] { form.SpeedButton2->click(); });
+    answering({cancel(&second, [&](QFileDialog*) { form.AppendLogLine(27.0f); })},
+              [&] { form.SpeedButton2->click(); });
     EXPECT_EQ(second.fileName, QStringLiteral("four.csv"));
     EXPECT_EQ(points(form, 0), (Points{{0, 1.0}, {1, 2.0}, {0, 1.0}, {1, 2.0}, {2, 27.0}}));
     EXPECT_EQ(tav::Unit1.SampleCount, 3);
