@@ -81,16 +81,6 @@ std::unique_ptr<tav::TForm1> shownForm()
     return form;
 }
 
-void clearChart(tav::TForm1& form)
-{
-    for (int c = 0; c < form.iPlot1->channelCount(); ++c) {
-        form.iPlot1->channel(c).xs.clear();
-        form.iPlot1->channel(c).ys.clear();
-        form.iPlot1->channel(c).xs.shrink_to_fit();
-        form.iPlot1->channel(c).ys.shrink_to_fit();
-    }
-}
-
 // The parser alone, into a sink that only counts.
 void BM_ReplayParseOnly(benchmark::State& state)
 {
@@ -125,18 +115,15 @@ void BM_LogTextOutOfTheView(benchmark::State& state)
 BENCHMARK(BM_LogTextOutOfTheView)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The replay as the button runs it: the log's text out of the view, parsed,
-// every point appended to the chart.
+// every point appended to the chart (which keeps the points of earlier rounds;
+// an append costs the same however many it holds).
 void BM_ReplayLog(benchmark::State& state)
 {
     auto form = shownForm();
     form->Memo1->setPlainText(QString::fromLatin1(logBytes()));
-    for (auto _ : state) {
-        state.PauseTiming();
-        clearChart(*form);
-        state.ResumeTiming();
+    for (auto _ : state)
         form->replayLog();
-    }
-    state.counters["points"] = static_cast<double>(form->iPlot1->pointCount(0));
+    state.counters["points_held"] = static_cast<double>(form->iPlot1->pointCount(0));
 }
 BENCHMARK(BM_ReplayLog)->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -434,11 +434,11 @@ TEST_F(LogFile, EachFailureLeavesWhatTheTableSays)
         {path("overflow.csv"), QStringLiteral("Floating point overflow"), true, {{0, 1.0}}},
         {path("empty.csv"), QStringLiteral("'' is not a valid floating point value"), true, {}},
     };
+    form.appendPoint(0, 7, 5.0);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file.toStdString());
         form.Memo1->setPlainText(QStringLiteral("kept\n"));
-        form.iPlot1->channel(0).xs = {7};
-        form.iPlot1->channel(0).ys = {5.0};
+        const Points before = points(form, 0);
         tav::Unit1.SampleCount = 8;
 
         EXPECT_EQ(errorOf([&] { form.openLogFile(row.file); }), row.message);
@@ -448,13 +448,13 @@ TEST_F(LogFile, EachFailureLeavesWhatTheTableSays)
             QString text = QString::fromLocal8Bit(f.readAll());
             text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
             EXPECT_EQ(form.logText(), text);
-            Points expected{{7, 5.0}};
+            Points expected = before;
             expected.insert(expected.end(), row.replay.begin(), row.replay.end());
             EXPECT_EQ(points(form, 0), expected);
             EXPECT_EQ(tav::Unit1.SampleCount, row.replay.size());
         } else {
             EXPECT_EQ(form.logText(), QStringLiteral("kept\n"));
-            EXPECT_EQ(points(form, 0), (Points{{7, 5.0}}));
+            EXPECT_EQ(points(form, 0), before);
             EXPECT_EQ(tav::Unit1.SampleCount, 8);
         }
     }
