@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRandomGenerator>
@@ -507,28 +508,36 @@ TEST_F(LogFile, ReplayRepaintsTheChartOnceAtTheEnd)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QApplication::processEvents();
 
+    // Paint events of the chart, and those that cover all of it (a child of
+    // the chart, such as a tool bar, may bring a paint of its own strip).
     struct PaintCounter : QObject {
+        QWidget* chart = nullptr;
         int paints = 0;
+        int whole = 0;
         bool eventFilter(QObject*, QEvent* e) override
         {
-            if (e->type() == QEvent::Paint)
+            if (e->type() == QEvent::Paint) {
                 ++paints;
+                if (QRegion(chart->rect()).subtracted(static_cast<QPaintEvent*>(e)->region()).isEmpty())
+                    ++whole;
+            }
             return false;
         }
     } counter;
+    counter.chart = form.iPlot1;
     form.iPlot1->installEventFilter(&counter);
     form.openLogFile(path("good.csv"));
     EXPECT_EQ(counter.paints, 0); // nothing painted while replaying
     QApplication::processEvents();
-    EXPECT_EQ(counter.paints, 1);
+    EXPECT_EQ(counter.whole, 1);
 
     // Also when the replay stops at a bad line.
-    counter.paints = 0;
+    counter.paints = counter.whole = 0;
     EXPECT_EQ(errorOf([&] { form.openLogFile(path("stops.csv")); }),
               QStringLiteral("'bad' is not a valid floating point value"));
     EXPECT_EQ(counter.paints, 0);
     QApplication::processEvents();
-    EXPECT_EQ(counter.paints, 1);
+    EXPECT_EQ(counter.whole, 1);
     EXPECT_TRUE(form.iPlot1->updatesEnabled());
     EXPECT_EQ(form.iPlot1->pointCount(0), 4000u);
 }
