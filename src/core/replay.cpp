@@ -39,6 +39,17 @@ std::optional<std::string_view> valueText(std::string_view line) noexcept
     return line.substr(comma + 1);
 }
 
+LineStats lineStats(std::string_view text) noexcept
+{
+    LineStats stats;
+    forEachLine(text, [&](std::string_view line) {
+        ++stats.lines;
+        if (line.size() > stats.longest)
+            stats.longest = line.size();
+    });
+    return stats;
+}
+
 float replayValue(std::string_view text, std::string_view decimalSeparator)
 {
     long double value = 0;

@@ -37,6 +37,14 @@ template <class Visit> void forEachLine(std::string_view text, Visit&& visit)
     }
 }
 
+struct LineStats {
+    std::size_t lines = 0;
+    std::size_t longest = 0; // bytes, without the line break
+};
+
+// The lines of `text` as forEachLine sees them: how many, and the longest.
+LineStats lineStats(std::string_view text) noexcept;
+
 // The number a value text stands for: textToFloat with the user's decimal
 // separator, rounded to single precision. Throws Error with "'<text>' is not a
 // valid floating point value" (the text cut as above, a NUL shown as U+FFFD)

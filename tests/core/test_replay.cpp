@@ -126,6 +126,13 @@ TEST(Replay, LinesEndAtCrLfCrOrLf)
     EXPECT_EQ(lines("a\r\rb"), (V{"a", "", "b"}));
     EXPECT_EQ(lines("a\n\rb"), (V{"a", "", "b"})); // LF CR is two breaks
     EXPECT_EQ(lines(std::string_view("a\0b\nc", 5)), (V{std::string("a\0b", 3), "c"}));
+
+    const tav::LineStats crlf = tav::lineStats("08:00:00,1.0\r\n08:00:01,22.0\r\n");
+    EXPECT_EQ(crlf.lines, 2u); // CR LF is one break
+    EXPECT_EQ(crlf.longest, 13u);
+    EXPECT_EQ(tav::lineStats("a\r\rbcd").lines, 3u);
+    EXPECT_EQ(tav::lineStats("a\r\rbcd").longest, 3u);
+    EXPECT_EQ(tav::lineStats("").lines, 0u);
 }
 
 TEST(Replay, StopsAtTheFirstBadValueKeepingWhatCameBefore)

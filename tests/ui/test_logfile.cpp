@@ -409,6 +409,7 @@ TEST_F(LogFile, EachFailureLeavesWhatTheTableSays)
     }
     writeFile(path("longline.csv"), "08:00:00,1.0\r\n" + QByteArray(70000, 'a') + "\r\n");
     writeFile(path("crline.csv"), QByteArray(70000, 'a').replace(35000, 1, "\r"));
+    writeFile(path("blank.csv"), QByteArray(4194305, '\n')); // one line too many, of nothing
     writeFile(path("bad.csv"), "a,1.0\r\nb,2.0\r\nc,bad\r\nd,4.0\r\n");
     writeFile(path("overflow.csv"), "a,1.0\r\nb,1e39\r\nc,3.0\r\n");
     writeFile(path("empty.csv"), "08:00:00,\r\n08:00:01,1.0\r\n");
@@ -430,6 +431,10 @@ TEST_F(LogFile, EachFailureLeavesWhatTheTableSays)
          false,
          {}},
         {path("crline.csv"), QString(), true, {}}, // a CR in the middle: two short lines
+        {path("blank.csv"),
+         notRead + path("blank.csv") + QStringLiteral(": the file has more than 4194304 lines, too many for a log"),
+         false,
+         {}},
         {QStringLiteral("/proc/self/mem"), QStringLiteral("Stream read error"), false, {}},
         {path("bad.csv"), QStringLiteral("'bad' is not a valid floating point value"), true, {{0, 1.0}, {1, 2.0}}},
         {path("overflow.csv"), QStringLiteral("Floating point overflow"), true, {{0, 1.0}}},
