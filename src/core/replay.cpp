@@ -3,6 +3,8 @@
 #include "error.h"
 #include "numbertext.h"
 
+#include <cstdint>
+
 namespace tav {
 namespace {
 
@@ -29,6 +31,43 @@ std::string shownText(std::string_view text)
     return shown;
 }
 
+// The shape every value the program writes has, "[-]digits[<separator>
+// digits]" with at most 18 digits, read without the general conversion: the
+// digits as an integer, divided once by a power of ten. Both are exact in
+// extended precision, so the one correctly rounded division gives the value
+// the general conversion gives, at a fraction of its cost. Other text: nullopt.
+std::optional<long double> commonValue(std::string_view text, std::string_view decimalSeparator) noexcept
+{
+    static constexpr long double kPowersOfTen[] = { 1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L, 1e9L, 1e10L,
+        1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L };
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    const bool negative = n > 0 && text[0] == '-';
+    if (negative)
+        ++i;
+    std::uint64_t mantissa = 0;
+    std::size_t digits = 0, fraction = 0;
+    auto readDigits = [&] {
+        std::size_t count = 0;
+        while (i < n && text[i] >= '0' && text[i] <= '9' && digits < 19) {
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(text[i] - '0');
+            ++i;
+            ++digits;
+            ++count;
+        }
+        return count;
+    };
+    readDigits();
+    if (digits > 0 && !decimalSeparator.empty() && text.substr(i, decimalSeparator.size()) == decimalSeparator) {
+        i += decimalSeparator.size();
+        fraction = readDigits();
+    }
+    if (i != n || digits == 0 || digits > 18)
+        return std::nullopt;
+    const long double magnitude = static_cast<long double>(mantissa) / kPowersOfTen[fraction];
+    return negative ? -magnitude : magnitude;
+}
+
 } // namespace
 
 std::optional<std::string_view> valueText(std::string_view line) noexcept
@@ -52,6 +91,8 @@ LineStats lineStats(std::string_view text) noexcept
 
 float replayValue(std::string_view text, std::string_view decimalSeparator)
 {
+    if (const std::optional<long double> common = commonValue(text, decimalSeparator))
+        return toSingle(*common);
     long double value = 0;
     try {
         value = textToFloat(text, decimalSeparator);
