@@ -17,7 +17,8 @@ public:
     QString FileName = QStringLiteral("*.csv");
 
     // Shows the dialog modally; true when the operator chose a name, which is
-    // then in FileName.
+    // then in FileName. A name with "*" or "?" filters the listing and keeps
+    // the dialog open.
     bool Execute(QWidget* parent);
 
 private:

@@ -78,6 +78,22 @@ public:
     // Appends the log line for `reading` to Memo1 on a line of its own.
     void AppendLogLine(float reading);
 
+    // The log file, as the two file buttons use it after their dialogs.
+    // Writes the log's text to `fileName`, CR LF between lines, replacing the
+    // file only once the whole text is written. Throws Error("Cannot create
+    // file <name>") or Error("Stream write error").
+    void saveLogFile(const QString& fileName);
+    // Makes the text of `fileName` the log's text, then replays the log.
+    // Throws Error("Cannot open file <name>...") with the log untouched, or
+    // the replay's conversion error.
+    void openLogFile(const QString& fileName);
+    // SampleCount := 0, then every log line that holds a comma becomes a point
+    // of chart channel 0.
+    void replayLog();
+    // The log's text: its lines with "\n" between them, as typed, loaded or
+    // appended (the view's wrapping plays no part).
+    QString logText() const;
+
     // ReadingSink: where a tick's readings go.
     void showValue(int display, double value) override;
     void setSecondDisplayVisible(bool visible) override;
