@@ -1,20 +1,19 @@
-// libFuzzer target: the replay of a loaded log file.
-//
-// PLACEHOLDER: until the replay parser is part of this tree, this target runs
-// a stand-in for it over the core's number conversion: the file text is split
-// into lines at CR LF, lone CR and lone LF; every line with a comma yields the
-// text after its first comma, at most 10 characters, converted by
-// tav::textToFloat and rounded by tav::toSingle; the first failure stops the
-// replay. Point it at the real parser once that is merged.
+// libFuzzer target: the replay of a loaded log file (tav::replayLog).
 //
 // Input: one byte choosing the decimal separator, then the file's text.
 //
-// Invariants: the only exception is tav::Error; every value replayed is
-// finite; X runs 0, 1, 2, ... wrapping at 65536; a line without a comma uses
-// up no X; the replay stops only at a value that does not convert.
+// The replay is checked against a plain reference written here: lines split
+// at CR LF, lone CR and lone LF; every line with a comma yields the whole text
+// after its first comma, converted by tav::textToFloat and rounded by
+// tav::toSingle; the first failure stops the replay.
+//
+// Invariants: the only exception is tav::Error; the points are exactly the
+// reference's, at X = 0, 1, 2, ... wrapping at 65536, all on channel 0; a line
+// without a comma uses up no X; SampleCount ends at the number of points.
 #include "check.h"
 #include "error.h"
 #include "numbertext.h"
+#include "replay.h"
 #include "separator.h"
 
 #include <cmath>
@@ -23,6 +22,23 @@
 #include <vector>
 
 namespace {
+
+struct Point {
+    double x, y;
+};
+
+class PointSink : public tav::ReadingSink {
+public:
+    std::vector<Point> points;
+    void showValue(int, double) override { TAV_CHECK(false); }
+    void setSecondDisplayVisible(bool) override { TAV_CHECK(false); }
+    void appendPoint(int channel, double x, double y) override
+    {
+        TAV_CHECK(channel == 0);
+        points.push_back({x, y});
+    }
+    void appendLogLine(float) override { TAV_CHECK(false); }
+};
 
 std::vector<std::string_view> splitLines(std::string_view text)
 {
@@ -51,27 +67,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view sep = tavfuzz::separatorFor(data[0]);
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
 
-    std::uint16_t sampleCount = 0;
-    std::size_t points = 0, withComma = 0;
-    bool stopped = false;
+    // The reference.
+    std::vector<float> expected;
+    bool expectStop = false;
     for (const std::string_view line : splitLines(text)) {
         const std::size_t comma = line.find(',');
         if (comma == std::string_view::npos)
             continue;
-        ++withComma;
-        const std::string_view value = line.substr(comma + 1, 10);
-        float y;
         try {
-            y = tav::toSingle(tav::textToFloat(value, sep));
+            expected.push_back(tav::toSingle(tav::textToFloat(line.substr(comma + 1), sep)));
         } catch (const tav::Error&) {
-            stopped = true;
+            expectStop = true;
             break;
         }
-        TAV_CHECK(std::isfinite(y));
-        TAV_CHECK(sampleCount == static_cast<std::uint16_t>(points));
-        ++points;
-        ++sampleCount;
     }
-    TAV_CHECK(stopped ? points + 1 == withComma : points == withComma);
+
+    tav::ModuleState state;
+    state.SampleCount = 1234;
+    PointSink sink;
+    bool stopped = false;
+    try {
+        tav::replayLog(text, sep, state, sink);
+    } catch (const tav::Error&) {
+        stopped = true;
+    }
+    TAV_CHECK(stopped == expectStop);
+    TAV_CHECK(sink.points.size() == expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        TAV_CHECK(sink.points[i].x == static_cast<double>(static_cast<std::uint16_t>(i)));
+        const double y = static_cast<double>(expected[i]);
+        TAV_CHECK(sink.points[i].y == y || (std::isnan(sink.points[i].y) && std::isnan(y)));
+    }
+    TAV_CHECK(state.SampleCount == static_cast<std::uint16_t>(expected.size()));
     return 0;
 }
