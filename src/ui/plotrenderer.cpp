@@ -1,5 +1,6 @@
 #include "plotrenderer.h"
 
+#include "plotraster.h"
 #include "plotspline.h"
 
 #include <QFontMetricsF>
@@ -9,6 +10,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <span>
 
 namespace tav {
 namespace {
@@ -59,76 +62,83 @@ qreal maxLabelWidth(const QFont& font, const ScaleTicks& ticks)
     return w;
 }
 
-// Draws one run's points in [b, e) point by point: a spline or straight
-// segments.
-void drawPointByPoint(QPainter& p, const PlotPoints& pts, PlotPoints::Range r, const Mapper& m, bool spline,
-                      PlotPaintStats& stats)
+constexpr double kBreak = std::numeric_limits<double>::quiet_NaN();
+
+// The points of `r` in pixels; a Y that is not a number breaks the trace.
+void mapPoints(const PlotPoints& pts, PlotPoints::Range r, const Mapper& m, std::vector<QPointF>& out)
 {
-    std::vector<QPointF> poly;
-    poly.reserve(r.size());
-    auto flush = [&] {
-        if (poly.size() >= 2) {
-            if (spline) {
-                QPainterPath path;
-                addCubicSpline(path, poly);
-                p.drawPath(path);
-            } else {
-                p.drawPolyline(poly.data(), static_cast<int>(poly.size()));
-            }
-        } else if (poly.size() == 1) {
-            p.drawPoint(poly.front());
-        }
-        poly.clear();
-    };
     for (std::size_t i = r.begin; i < r.end; ++i) {
         const double y = pts.y(i);
-        if (!std::isfinite(y)) { // a gap in the trace
-            flush();
-            continue;
-        }
-        poly.emplace_back(m.px(pts.x(i)), m.py(y));
+        if (std::isfinite(y))
+            out.emplace_back(m.px(pts.x(i)), m.py(y));
+        else
+            out.emplace_back(kBreak, kBreak);
     }
-    stats.pointsVisited += r.size();
-    flush();
 }
 
-// Draws one run's points in [b, e) as one vertical stroke per pixel column
-// from the column's smallest to its largest Y, joined from each column's last
-// point to the next column's first. Each column costs a binary search and a
-// block-wise minimum and maximum, not a visit of every point.
-void drawDecimated(QPainter& p, const PlotPoints& pts, PlotPoints::Range r, const Mapper& m, PlotPaintStats& stats)
+// The points of `r` as one vertical stroke per pixel column from the
+// column's smallest to its largest Y, joined by a line from each column's
+// last point to the next column's first. Each column costs a search near the
+// previous one and a block-wise minimum and maximum, not a visit of every
+// point. Coordinates relative to `origin`.
+void decimate(const PlotPoints& pts, PlotPoints::Range r, const Mapper& m, TraceRaster& raster, QPointF origin,
+              std::vector<PlotPoints::Column>& columns, PlotPaintStats& stats)
 {
-    std::vector<QPointF> poly;
-    poly.reserve(static_cast<std::size_t>(m.area.width()) * 4 + 8);
-    std::size_t i = r.begin;
-    while (i < r.end) {
-        const double offset = (pts.x(i) - m.xMin) * m.sx;
-        const double column = std::floor(offset);
-        std::size_t j;
-        qreal cx;
-        if (column < 0 || column >= m.area.width()) {
-            j = i + 1; // the neighbour just outside the view
-            cx = m.px(pts.x(i));
-        } else {
-            const double columnEnd = m.xMin + (column + 1) / m.sx;
-            j = std::max(pts.lowerBound({i, r.end}, columnEnd), i + 1);
-            cx = m.area.left() + column + 0.5;
+    columns.clear();
+    // Blocks are taken whole where a pixel column holds four blocks or more.
+    const double xExtent = (pts.x(r.end - 1) - pts.x(r.begin)) * m.sx;
+    const bool wholeBlocks = static_cast<double>(r.size()) >= 4.0 * PlotPoints::kBlock * std::max(1.0, xExtent);
+    pts.columns(r, m.xMin, m.sx, columns, wholeBlocks);
+    // Where the strokes of neighbouring columns do not overlap, a line joins
+    // their nearest ends; the points themselves are not read again.
+    bool havePrevious = false;
+    qreal px = 0, pTop = 0, pBottom = 0;
+    for (const PlotPoints::Column& col : columns) {
+        // Columns outside the area hold the neighbours just outside the view.
+        const bool inside = col.column >= 0 && col.column < m.area.width();
+        const qreal cx = (inside ? m.area.left() + col.column + 0.5 : m.px(pts.x(col.first))) - origin.x();
+        if (!std::isfinite(col.minY) || !std::isfinite(col.maxY)) {
+            havePrevious = false;
+            continue;
         }
-        const auto [lo, hi] = pts.minMaxY({i, j});
-        if (std::isfinite(lo) && std::isfinite(hi)) {
-            const double first = pts.y(i), last = pts.y(j - 1);
-            if (std::isfinite(first))
-                poly.emplace_back(cx, m.py(first));
-            poly.emplace_back(cx, m.py(lo));
-            poly.emplace_back(cx, m.py(hi));
-            if (std::isfinite(last))
-                poly.emplace_back(cx, m.py(last));
+        const qreal top = m.py(col.maxY) - origin.y(), bottom = m.py(col.minY) - origin.y();
+        raster.verticalBar(cx, top, bottom);
+        if (havePrevious) {
+            if (top > pBottom)
+                raster.line(QPointF(px, pBottom), QPointF(cx, top));
+            else if (bottom < pTop)
+                raster.line(QPointF(px, pTop), QPointF(cx, bottom));
+            else if (cx - px > 1.5)
+                raster.line(QPointF(px, std::max(top, pTop)), QPointF(cx, std::max(top, pTop)));
         }
-        ++stats.columnsDrawn;
-        i = j;
+        havePrevious = true;
+        px = cx;
+        pTop = top;
+        pBottom = bottom;
     }
-    if (poly.size() >= 2)
-        p.drawPolyline(poly.data(), static_cast<int>(poly.size()));
+    stats.columnsDrawn += columns.size();
+}
+
+// Strokes `poly` with the painter, one polyline or spline per stretch between
+// breaks.
+void strokeWithPainter(QPainter& p, const std::vector<QPointF>& poly, bool spline)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= poly.size(); ++i) {
+        if (i < poly.size() && !std::isnan(poly[i].x()))
+            continue;
+        const std::size_t n = i - start;
+        if (n >= 2 && spline) {
+            QPainterPath path;
+            addCubicSpline(path, std::span<const QPointF>(poly.data() + start, n));
+            p.drawPath(path);
+        } else if (n >= 2) {
+            p.drawPolyline(poly.data() + start, static_cast<int>(n));
+        } else if (n == 1) {
+            p.drawPoint(poly[start]);
+        }
+        start = i + 1;
+    }
 }
 
 void drawChannel(QPainter& p, const PlotChannel& c, const Mapper& m, const PlotView& view, PlotPaintStats& stats)
@@ -136,34 +146,77 @@ void drawChannel(QPainter& p, const PlotChannel& c, const Mapper& m, const PlotV
     const PlotPoints& pts = c.points;
     const double lo = view.xMin, hi = view.xMin + view.xSpan;
     const double decimateAbove = kDecimateAbovePointsPerPixel * m.area.width();
-    QPen pen(c.color, c.traceLineWidth);
-    pen.setJoinStyle(Qt::RoundJoin);
-    pen.setCapStyle(Qt::RoundCap);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
+    const bool spline = c.interpolation == Interpolation::CubicSpline;
+
+    // Per run, the points in view and one neighbour on each side, so the
+    // trace runs on to the edges. Runs are drawn apart: where X goes back the
+    // line breaks.
+    std::vector<PlotPoints::Range> ranges;
+    std::size_t total = 0;
     for (std::size_t k = 0; k < pts.runCount(); ++k) {
         const PlotPoints::Range run = pts.run(k);
         if (std::isnan(pts.x(run.begin)))
             continue;
         std::size_t b = pts.lowerBound(run, lo);
         std::size_t e = pts.upperBound({b, run.end}, hi);
-        // One neighbour on each side, so the trace runs on to the edges.
         if (b > run.begin)
             --b;
         if (e < run.end)
             ++e;
-        if (e - b < 1 || (e - b == 1 && (pts.x(b) < lo || pts.x(b) > hi)))
+        if (e <= b || (e - b == 1 && (pts.x(b) < lo || pts.x(b) > hi)))
             continue;
-        const PlotPoints::Range r{b, e};
-        if (static_cast<double>(r.size()) > decimateAbove) {
-            p.setRenderHint(QPainter::Antialiasing, false);
-            drawDecimated(p, pts, r, m, stats);
-        } else {
-            p.setRenderHint(QPainter::Antialiasing, true);
-            drawPointByPoint(p, pts, r, m, c.interpolation == Interpolation::CubicSpline, stats);
-        }
+        ranges.push_back({b, e});
+        total += e - b;
     }
-    p.setRenderHint(QPainter::Antialiasing, false);
+    if (ranges.empty())
+        return;
+
+    std::vector<QPointF> poly;
+    if (static_cast<double>(total) <= kPainterStrokeUpToPointsPerPixel * m.area.width()) {
+        // Few points, far apart: antialiased strokes through the painter.
+        QPen pen(c.color, c.traceLineWidth);
+        pen.setJoinStyle(Qt::RoundJoin);
+        pen.setCapStyle(Qt::RoundCap);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        for (const PlotPoints::Range& r : ranges) {
+            poly.clear();
+            mapPoints(pts, r, m, poly);
+            stats.pointsVisited += r.size();
+            strokeWithPainter(p, poly, spline);
+        }
+        p.setRenderHint(QPainter::Antialiasing, false);
+        return;
+    }
+
+    // Many points: rasterised into a layer of the data area's size. A run
+    // with more points than the area has pixel columns is decimated; the
+    // spline is kept where the points stand far enough apart to show it.
+    // The layer has a pixel of margin around the data area.
+    const QPointF origin = m.area.topLeft() - QPointF(1, 1);
+    TraceRaster raster(m.area.size().toSize() + QSize(2, 2), c.color, c.traceLineWidth);
+    std::vector<QPointF> flat;
+    std::vector<PlotPoints::Column> columns;
+    for (const PlotPoints::Range& r : ranges) {
+        poly.clear();
+        if (static_cast<double>(r.size()) > decimateAbove) {
+            decimate(pts, r, m, raster, origin, columns, stats);
+            continue;
+        } else {
+            mapPoints(pts, r, m, poly);
+            stats.pointsVisited += r.size();
+            if (spline && static_cast<double>(r.size()) * 3 < m.area.width()) {
+                flat.clear();
+                flattenCubicSpline(poly, flat, 3.0);
+                poly.swap(flat);
+            }
+        }
+        for (QPointF& q : poly)
+            q -= origin;
+        raster.polyline(poly.data(), poly.size());
+    }
+    p.drawImage(origin, raster.image());
 }
 
 } // namespace

@@ -58,6 +58,10 @@ PlotGeometry plotGeometry(const PlotModel& model, const PlotView& view, const QR
 // More visible points than this many per pixel of width are drawn as
 // per-column minimum and maximum instead of point by point.
 inline constexpr double kDecimateAbovePointsPerPixel = 2.0;
+// Up to this many visible points per pixel of width a channel is stroked
+// antialiased through the painter; above, its lines are rasterised directly
+// (the painter's stroker costs microseconds a segment).
+inline constexpr double kPainterStrokeUpToPointsPerPixel = 0.25;
 
 PlotPaintStats paintPlot(QPainter& painter, const PlotModel& model, const PlotView& view, const QRectF& area,
                          qreal topInset = 0, const std::optional<PlotCursorMark>& cursor = std::nullopt);

@@ -1,5 +1,8 @@
 #include "plotspline.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace tav {
 
 std::vector<double> naturalSplineSecondDerivatives(std::span<const QPointF> p)
@@ -50,7 +53,47 @@ void addStretch(QPainterPath& path, std::span<const QPointF> p)
     }
 }
 
+void flattenStretch(std::span<const QPointF> p, std::vector<QPointF>& out, double maxStep)
+{
+    if (p.size() < 3) {
+        out.insert(out.end(), p.begin(), p.end());
+        return;
+    }
+    const std::vector<double> m = naturalSplineSecondDerivatives(p);
+    out.push_back(p[0]);
+    for (std::size_t i = 0; i + 1 < p.size(); ++i) {
+        const double h = p[i + 1].x() - p[i].x();
+        const int pieces = std::clamp(static_cast<int>(std::ceil(h / maxStep)), 1, 64);
+        for (int k = 1; k < pieces; ++k) {
+            // S(x) = A y0 + B y1 + ((A^3 - A) m0 + (B^3 - B) m1) h^2 / 6
+            const double b = static_cast<double>(k) / pieces, a = 1.0 - b;
+            const double y = a * p[i].y() + b * p[i + 1].y() +
+                             ((a * a * a - a) * m[i] + (b * b * b - b) * m[i + 1]) * h * h / 6.0;
+            out.emplace_back(p[i].x() + b * h, y);
+        }
+        out.push_back(p[i + 1]);
+    }
+}
+
 } // namespace
+
+void flattenCubicSpline(std::span<const QPointF> points, std::vector<QPointF>& out, double maxStep)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= points.size(); ++i) {
+        const bool cut = i == points.size() || std::isnan(points[i].x()) ||
+                         (i > start && !(points[i].x() > points[i - 1].x()));
+        if (!cut)
+            continue;
+        flattenStretch(points.subspan(start, i - start), out, maxStep);
+        if (i < points.size() && std::isnan(points[i].x())) {
+            out.push_back(points[i]);
+            start = i + 1;
+        } else {
+            start = i;
+        }
+    }
+}
 
 void addCubicSpline(QPainterPath& path, std::span<const QPointF> points, bool connect)
 {

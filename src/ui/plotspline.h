@@ -20,4 +20,9 @@ std::vector<double> naturalSplineSecondDerivatives(std::span<const QPointF> poin
 // fitting it in pixels draws the same curve as fitting it in data units.
 void addCubicSpline(QPainterPath& path, std::span<const QPointF> points, bool connect = false);
 
+// The same curve as a polyline: appends to `out` points along the spline no
+// more than about `maxStep` pixels apart in X. NaN points break the trace and
+// are passed through.
+void flattenCubicSpline(std::span<const QPointF> points, std::vector<QPointF>& out, double maxStep);
+
 } // namespace tav
