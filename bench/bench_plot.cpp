@@ -41,7 +41,7 @@ struct Feed {
         const double x = wrap ? static_cast<double>(static_cast<std::uint16_t>(n)) : static_cast<double>(n);
         const double y = std::round((25.0 + 4.0 * std::sin(static_cast<double>(n) * 0.001) + noise) * 10.0) / 10.0;
         ++n;
-        return {x, y};
+        return { x, y };
     }
 };
 
@@ -79,7 +79,7 @@ void BM_Append(benchmark::State& state)
         if (!plot || plot->pointCount(0) >= held + headroom) {
             plot.reset();
             plot = makePlot();
-            feed = Feed{};
+            feed = Feed {};
             fill(*plot, feed, held);
         }
         const auto t0 = std::chrono::steady_clock::now();
@@ -94,8 +94,8 @@ void BM_Append(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * kBatch);
     state.counters["ns_per_append"] = seconds * 1e9 / static_cast<double>(state.iterations() * kBatch);
-    state.counters["bytes_per_point"] =
-        static_cast<double>(plot->model().bytesUsed()) / static_cast<double>(plot->pointCount(0));
+    state.counters["bytes_per_point"]
+        = static_cast<double>(plot->model().bytesUsed()) / static_cast<double>(plot->pointCount(0));
 }
 BENCHMARK(BM_Append)->Arg(1000)->Arg(100000)->Arg(10000000)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
@@ -125,8 +125,8 @@ void paintLoop(benchmark::State& state, tav::TrendPlot& plot)
     }
     state.counters["points_drawn"] = static_cast<double>(stats.pointsVisited);
     state.counters["columns_drawn"] = static_cast<double>(stats.columnsDrawn);
-    state.counters["bytes_per_point"] =
-        static_cast<double>(plot.model().bytesUsed()) / static_cast<double>(plot.pointCount(0));
+    state.counters["bytes_per_point"]
+        = static_cast<double>(plot.model().bytesUsed()) / static_cast<double>(plot.pointCount(0));
     state.counters["points_held"] = static_cast<double>(plot.pointCount(0));
 }
 
@@ -147,7 +147,7 @@ void BM_PaintAll10M(benchmark::State& state)
 {
     const bool wrap = state.range(0) != 0;
     tav::TrendPlot& plot = heldPlot(wrap);
-    plot.setView({0, wrap ? 65536.0 : 1e7, 15, 20});
+    plot.setView({ 0, wrap ? 65536.0 : 1e7, 15, 20 });
     state.SetLabel(wrap ? "X wraps at 65535" : "X rising");
     paintLoop(state, plot);
     plot.resume();
@@ -161,7 +161,7 @@ struct ChartsChart {
     QSplineSeries* series = new QSplineSeries;
     QValueAxis* ax = new QValueAxis;
     QValueAxis* ay = new QValueAxis;
-    QChartView view{chart};
+    QChartView view { chart };
 
     explicit ChartsChart(int n)
     {
@@ -243,7 +243,7 @@ void BM_Baseline_TrendPlotPaint(benchmark::State& state)
     Feed feed;
     feed.wrap = false;
     fill(*plot, feed, static_cast<std::uint64_t>(n));
-    plot->setView({0, static_cast<double>(n), 15, 20});
+    plot->setView({ 0, static_cast<double>(n), 15, 20 });
     paintLoop(state, *plot);
 }
 BENCHMARK(BM_Baseline_TrendPlotPaint)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMillisecond);

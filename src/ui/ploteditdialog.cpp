@@ -23,7 +23,8 @@ QDoubleSpinBox* numberField(QWidget* parent, const char* name, double value, dou
 } // namespace
 
 PlotEditDialog::PlotEditDialog(const PlotEditValues& values, QWidget* parent)
-    : QDialog(parent), m_initial(values)
+    : QDialog(parent)
+    , m_initial(values)
 {
     setObjectName(QStringLiteral("plotEditDialog"));
     setWindowTitle(QStringLiteral("编辑"));

@@ -5,8 +5,7 @@
 namespace tav {
 namespace {
 
-template <class T>
-QString nextName(const std::vector<T>& items, const QString& word)
+template <class T> QString nextName(const std::vector<T>& items, const QString& word)
 {
     int highest = 0;
     const QString prefix = word + QLatin1Char(' ');
@@ -100,7 +99,7 @@ int PlotModel::addChannel()
     c.titleText = c.name;
     if (!m_channels.empty()) {
         // A colour of the chart's own; the only channel is red.
-        static const QColor kColors[] = {Qt::blue, Qt::green, Qt::cyan, Qt::magenta, Qt::yellow, Qt::white};
+        static const QColor kColors[] = { Qt::blue, Qt::green, Qt::cyan, Qt::magenta, Qt::yellow, Qt::white };
         c.color = kColors[(m_channels.size() - 1) % std::size(kColors)];
     }
     if (!m_xAxes.empty())
@@ -182,7 +181,7 @@ std::optional<std::size_t> PlotModel::nearestPoint(int channelIndex, double x, d
         if (at > r.begin)
             consider(at - 1);
         if (at < r.end)
-            consider(pts.upperBound({at, r.end}, pts.x(at)) - 1);
+            consider(pts.upperBound({ at, r.end }, pts.x(at)) - 1);
     }
     return best;
 }

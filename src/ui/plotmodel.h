@@ -35,9 +35,9 @@ struct PlotAxis {
     // outside the range.
     bool trackingAlignFirst = false;
     bool firstValueSeen = false;
-    QColor titleColor{Qt::white};
+    QColor titleColor { Qt::white };
     QFont titleFont;
-    QColor labelsColor{Qt::white};
+    QColor labelsColor { Qt::white };
     QFont labelsFont;
     bool gridLines = true;
 
@@ -47,7 +47,7 @@ struct PlotAxis {
 struct PlotChannel {
     QString name;
     QString titleText;
-    QColor color{Qt::red};
+    QColor color { Qt::red };
     Interpolation interpolation = Interpolation::StraightLine;
     int traceLineWidth = 1;
     QString xAxisName;
@@ -66,10 +66,10 @@ public:
 
     QString titleText;
     QFont titleFont;
-    QColor titleColor{Qt::white};
+    QColor titleColor { Qt::white };
     QFont legendFont;
-    QColor legendColor{Qt::white};
-    QColor gridLineColor{27, 27, 27};
+    QColor legendColor { Qt::white };
+    QColor gridLineColor { 27, 27, 27 };
     // The channel the data cursor reads.
     QString cursorChannelName = QStringLiteral("Channel 1");
 

@@ -71,7 +71,7 @@ std::size_t PlotPoints::lowerBoundNear(Range within, double lo) const
         below += step;
         step *= 2;
     }
-    return lowerBound({below, std::min(within.end, below + step + 1)}, lo);
+    return lowerBound({ below, std::min(within.end, below + step + 1) }, lo);
 }
 
 std::vector<PlotPoints::Range> PlotPoints::visible(double lo, double hi) const
@@ -83,9 +83,9 @@ std::vector<PlotPoints::Range> PlotPoints::visible(double lo, double hi) const
         if (x(run.end - 1) < lo || x(run.begin) > hi || std::isnan(x(run.begin)))
             continue;
         const std::size_t b = lowerBound(run, lo);
-        const std::size_t e = upperBound({b, run.end}, hi);
+        const std::size_t e = upperBound({ b, run.end }, hi);
         if (b < e)
-            out.push_back({b, e});
+            out.push_back({ b, e });
     }
     return out;
 }
@@ -123,7 +123,7 @@ std::pair<double, double> PlotPoints::minMaxY(Range range) const
     blocks(end);
     for (; i < end; ++i)
         take(y(i), y(i));
-    return {lo, hi};
+    return { lo, hi };
 }
 
 void PlotPoints::columns(Range range, double x0, double scale, std::vector<Column>& out, bool wholeBlocks) const
@@ -135,8 +135,8 @@ void PlotPoints::columns(Range range, double x0, double scale, std::vector<Colum
         if (!open || column != current.column) {
             if (open)
                 out.push_back(current);
-            current = Column{column, first, last, std::numeric_limits<double>::quiet_NaN(),
-                             std::numeric_limits<double>::quiet_NaN()};
+            current = Column { column, first, last, std::numeric_limits<double>::quiet_NaN(),
+                std::numeric_limits<double>::quiet_NaN() };
             open = true;
         }
         current.last = last;
@@ -184,8 +184,8 @@ void PlotPoints::columns(Range range, double x0, double scale, std::vector<Colum
 
 std::size_t PlotPoints::bytesUsed() const
 {
-    return sizeof(*this) + m_chunks.capacity() * sizeof(m_chunks[0]) + m_chunks.size() * sizeof(Chunk) +
-           m_runStarts.capacity() * sizeof(std::size_t);
+    return sizeof(*this) + m_chunks.capacity() * sizeof(m_chunks[0]) + m_chunks.size() * sizeof(Chunk)
+        + m_runStarts.capacity() * sizeof(std::size_t);
 }
 
 } // namespace tav

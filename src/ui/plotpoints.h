@@ -19,9 +19,9 @@ namespace tav {
 class PlotPoints {
 public:
     static constexpr std::size_t kChunkBits = 12;
-    static constexpr std::size_t kChunkSize = std::size_t{1} << kChunkBits;
+    static constexpr std::size_t kChunkSize = std::size_t { 1 } << kChunkBits;
     static constexpr std::size_t kBlockBits = 4;
-    static constexpr std::size_t kBlock = std::size_t{1} << kBlockBits;
+    static constexpr std::size_t kBlock = std::size_t { 1 } << kBlockBits;
 
     // Half-open range of point indices.
     struct Range {
@@ -48,7 +48,7 @@ public:
     std::size_t runCount() const { return m_runStarts.size(); }
     Range run(std::size_t r) const
     {
-        return {m_runStarts[r], r + 1 < m_runStarts.size() ? m_runStarts[r + 1] : m_size};
+        return { m_runStarts[r], r + 1 < m_runStarts.size() ? m_runStarts[r + 1] : m_size };
     }
 
     // The points of `within` (a range inside one run) whose X is at least lo,

@@ -7,9 +7,11 @@
 namespace tav {
 
 TraceRaster::TraceRaster(QSize size, const QColor& color, int lineWidth)
-    : m_image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied),
-      m_pixel(qPremultiply(color.rgba())), m_lineWidth(std::clamp(lineWidth, 1, 16)), m_w(m_image.width()),
-      m_h(m_image.height())
+    : m_image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied)
+    , m_pixel(qPremultiply(color.rgba()))
+    , m_lineWidth(std::clamp(lineWidth, 1, 16))
+    , m_w(m_image.width())
+    , m_h(m_image.height())
 {
     m_image.fill(Qt::transparent);
     m_bits = reinterpret_cast<quint32*>(m_image.bits());
@@ -48,22 +50,22 @@ void TraceRaster::line(QPointF a, QPointF b)
     const double dx = b.x() - a.x(), dy = b.y() - a.y();
     auto inside = [&](QPointF q) { return q.x() >= xmin && q.x() <= xmax && q.y() >= ymin && q.y() <= ymax; };
     if (!inside(a) || !inside(b)) {
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {a.x() - xmin, xmax - a.x(), a.y() - ymin, ymax - a.y()};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0)
+        const double p[4] = { -dx, dx, -dy, dy };
+        const double q[4] = { a.x() - xmin, xmax - a.x(), a.y() - ymin, ymax - a.y() };
+        for (int i = 0; i < 4; ++i) {
+            if (p[i] == 0) {
+                if (q[i] < 0)
+                    return;
+                continue;
+            }
+            const double t = q[i] / p[i];
+            if (p[i] < 0)
+                t0 = std::max(t0, t);
+            else
+                t1 = std::min(t1, t);
+            if (t0 > t1)
                 return;
-            continue;
         }
-        const double t = q[i] / p[i];
-        if (p[i] < 0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        if (t0 > t1)
-            return;
-    }
     }
     const double x0 = a.x() + t0 * dx, y0 = a.y() + t0 * dy;
     const double x1 = a.x() + t1 * dx, y1 = a.y() + t1 * dy;

@@ -20,18 +20,18 @@ constexpr qreal kPad = 6;
 constexpr qreal kLegendSample = 24;
 
 // Keeps device coordinates inside what the raster engine handles.
-qreal clampPixel(double v)
-{
-    return static_cast<qreal>(std::clamp(v, -1e6, 1e6));
-}
+qreal clampPixel(double v) { return static_cast<qreal>(std::clamp(v, -1e6, 1e6)); }
 
 struct Mapper {
     QRectF area;
     double xMin, yMin, sx, sy;
 
     Mapper(const QRectF& a, const PlotView& v)
-        : area(a), xMin(v.xMin), yMin(v.yMin),
-          sx(v.xSpan > 0 ? a.width() / v.xSpan : 0), sy(v.ySpan > 0 ? a.height() / v.ySpan : 0)
+        : area(a)
+        , xMin(v.xMin)
+        , yMin(v.yMin)
+        , sx(v.xSpan > 0 ? a.width() / v.xSpan : 0)
+        , sy(v.ySpan > 0 ? a.height() / v.ySpan : 0)
     {
     }
     qreal px(double x) const { return clampPixel(area.left() + (x - xMin) * sx); }
@@ -49,8 +49,8 @@ QString label(double v, int decimals)
 
 bool usableView(const PlotView& v)
 {
-    return std::isfinite(v.xMin) && std::isfinite(v.xSpan) && std::isfinite(v.yMin) && std::isfinite(v.ySpan) &&
-           v.xSpan > 0 && v.ySpan > 0;
+    return std::isfinite(v.xMin) && std::isfinite(v.xSpan) && std::isfinite(v.yMin) && std::isfinite(v.ySpan)
+        && v.xSpan > 0 && v.ySpan > 0;
 }
 
 qreal maxLabelWidth(const QFont& font, const ScaleTicks& ticks)
@@ -82,7 +82,7 @@ void mapPoints(const PlotPoints& pts, PlotPoints::Range r, const Mapper& m, std:
 // previous one and a block-wise minimum and maximum, not a visit of every
 // point. Coordinates relative to `origin`.
 void decimate(const PlotPoints& pts, PlotPoints::Range r, const Mapper& m, TraceRaster& raster, QPointF origin,
-              std::vector<PlotPoints::Column>& columns, PlotPaintStats& stats)
+    std::vector<PlotPoints::Column>& columns, PlotPaintStats& stats)
 {
     columns.clear();
     // Blocks are taken whole where a pixel column holds four blocks or more.
@@ -158,14 +158,14 @@ void drawChannel(QPainter& p, const PlotChannel& c, const Mapper& m, const PlotV
         if (std::isnan(pts.x(run.begin)))
             continue;
         std::size_t b = pts.lowerBound(run, lo);
-        std::size_t e = pts.upperBound({b, run.end}, hi);
+        std::size_t e = pts.upperBound({ b, run.end }, hi);
         if (b > run.begin)
             --b;
         if (e < run.end)
             ++e;
         if (e <= b || (e - b == 1 && (pts.x(b) < lo || pts.x(b) > hi)))
             continue;
-        ranges.push_back({b, e});
+        ranges.push_back({ b, e });
         total += e - b;
     }
     if (ranges.empty())
@@ -277,8 +277,8 @@ PlotGeometry plotGeometry(const PlotModel& model, const PlotView& view, const QR
     return g;
 }
 
-PlotPaintStats paintPlot(QPainter& p, const PlotModel& model, const PlotView& view, const QRectF& area,
-                         qreal topInset, const std::optional<PlotCursorMark>& cursor)
+PlotPaintStats paintPlot(QPainter& p, const PlotModel& model, const PlotView& view, const QRectF& area, qreal topInset,
+    const std::optional<PlotCursorMark>& cursor)
 {
     PlotPaintStats stats;
     p.save();
@@ -335,7 +335,7 @@ PlotPaintStats paintPlot(QPainter& p, const PlotModel& model, const PlotView& vi
         const QFontMetricsF fm(yAxis->labelsFont);
         for (double v : yTicks.values)
             p.drawText(QRectF(g.yLabels.left(), m.py(v) - fm.height() / 2, g.yLabels.width(), fm.height()),
-                       Qt::AlignRight | Qt::AlignVCenter, label(v, yTicks.decimals));
+                Qt::AlignRight | Qt::AlignVCenter, label(v, yTicks.decimals));
         if (yAxis->titleShow) {
             p.save();
             p.setPen(yAxis->titleColor);
@@ -343,7 +343,7 @@ PlotPaintStats paintPlot(QPainter& p, const PlotModel& model, const PlotView& vi
             p.translate(g.yTitle.center());
             p.rotate(-90);
             p.drawText(QRectF(-g.yTitle.height() / 2, -g.yTitle.width() / 2, g.yTitle.height(), g.yTitle.width()),
-                       Qt::AlignCenter, yAxis->title);
+                Qt::AlignCenter, yAxis->title);
             p.restore();
         }
     }
@@ -386,7 +386,7 @@ PlotPaintStats paintPlot(QPainter& p, const PlotModel& model, const PlotView& vi
         p.drawLine(QPointF(g.legend.left() + kPad, mid), QPointF(g.legend.left() + kPad + kLegendSample, mid));
         p.setPen(model.legendColor);
         p.drawText(QRectF(g.legend.left() + kPad + kLegendSample + kPad, y, g.legend.right() - g.legend.left(), rowH),
-                   Qt::AlignLeft | Qt::AlignVCenter, c.titleText);
+            Qt::AlignLeft | Qt::AlignVCenter, c.titleText);
         y += rowH;
     }
     p.restore();

@@ -40,8 +40,8 @@ struct PlotCursorMark {
 
 // What a paint did, for tests and benchmarks.
 struct PlotPaintStats {
-    std::size_t pointsVisited = 0;   // points mapped to pixels one by one
-    std::size_t columnsDrawn = 0;    // pixel columns drawn from min/max
+    std::size_t pointsVisited = 0; // points mapped to pixels one by one
+    std::size_t columnsDrawn = 0; // pixel columns drawn from min/max
 };
 
 // Scale marks for a range: about `target` round values (steps of 1, 2 or 5
@@ -64,6 +64,6 @@ inline constexpr double kDecimateAbovePointsPerPixel = 2.0;
 inline constexpr double kPainterStrokeUpToPointsPerPixel = 0.25;
 
 PlotPaintStats paintPlot(QPainter& painter, const PlotModel& model, const PlotView& view, const QRectF& area,
-                         qreal topInset = 0, const std::optional<PlotCursorMark>& cursor = std::nullopt);
+    qreal topInset = 0, const std::optional<PlotCursorMark>& cursor = std::nullopt);
 
 } // namespace tav

@@ -49,7 +49,7 @@ void addStretch(QPainterPath& path, std::span<const QPointF> p)
         const double d0 = slope - h * (2.0 * m[i] + m[i + 1]) / 6.0;
         const double d1 = slope + h * (m[i] + 2.0 * m[i + 1]) / 6.0;
         path.cubicTo(QPointF(p[i].x() + h / 3.0, p[i].y() + d0 * h / 3.0),
-                     QPointF(p[i + 1].x() - h / 3.0, p[i + 1].y() - d1 * h / 3.0), p[i + 1]);
+            QPointF(p[i + 1].x() - h / 3.0, p[i + 1].y() - d1 * h / 3.0), p[i + 1]);
     }
 }
 
@@ -67,8 +67,8 @@ void flattenStretch(std::span<const QPointF> p, std::vector<QPointF>& out, doubl
         for (int k = 1; k < pieces; ++k) {
             // S(x) = A y0 + B y1 + ((A^3 - A) m0 + (B^3 - B) m1) h^2 / 6
             const double b = static_cast<double>(k) / pieces, a = 1.0 - b;
-            const double y = a * p[i].y() + b * p[i + 1].y() +
-                             ((a * a * a - a) * m[i] + (b * b * b - b) * m[i + 1]) * h * h / 6.0;
+            const double y
+                = a * p[i].y() + b * p[i + 1].y() + ((a * a * a - a) * m[i] + (b * b * b - b) * m[i + 1]) * h * h / 6.0;
             out.emplace_back(p[i].x() + b * h, y);
         }
         out.push_back(p[i + 1]);
@@ -81,8 +81,8 @@ void flattenCubicSpline(std::span<const QPointF> points, std::vector<QPointF>& o
 {
     std::size_t start = 0;
     for (std::size_t i = 0; i <= points.size(); ++i) {
-        const bool cut = i == points.size() || std::isnan(points[i].x()) ||
-                         (i > start && !(points[i].x() > points[i - 1].x()));
+        const bool cut
+            = i == points.size() || std::isnan(points[i].x()) || (i > start && !(points[i].x() > points[i - 1].x()));
         if (!cut)
             continue;
         flattenStretch(points.subspan(start, i - start), out, maxStep);

@@ -18,17 +18,17 @@ struct ButtonInfo {
 };
 
 constexpr ButtonInfo kButtons[] = {
-    {Button::Resume, "resumeButton", "恢复", false},
-    {Button::Pause, "pauseButton", "暂停", false},
-    {Button::AxesMode, "axesModeButton", "坐标轴模式", true},
-    {Button::ZoomIn, "zoomInButton", "放大", false},
-    {Button::ZoomOut, "zoomOutButton", "缩小", false},
-    {Button::ZoomBox, "zoomBoxButton", "框选缩放", true},
-    {Button::Cursor, "cursorButton", "数据光标", true},
-    {Button::Edit, "editButton", "编辑", false},
-    {Button::Copy, "copyButton", "复制", false},
-    {Button::Save, "saveButton", "保存", false},
-    {Button::Print, "printButton", "打印", false},
+    { Button::Resume, "resumeButton", "恢复", false },
+    { Button::Pause, "pauseButton", "暂停", false },
+    { Button::AxesMode, "axesModeButton", "坐标轴模式", true },
+    { Button::ZoomIn, "zoomInButton", "放大", false },
+    { Button::ZoomOut, "zoomOutButton", "缩小", false },
+    { Button::ZoomBox, "zoomBoxButton", "框选缩放", true },
+    { Button::Cursor, "cursorButton", "数据光标", true },
+    { Button::Edit, "editButton", "编辑", false },
+    { Button::Copy, "copyButton", "复制", false },
+    { Button::Save, "saveButton", "保存", false },
+    { Button::Print, "printButton", "打印", false },
 };
 
 void magnifier(QPainter& p)
@@ -111,7 +111,8 @@ QIcon glyph(Button which)
 
 } // namespace
 
-PlotToolbar::PlotToolbar(QWidget* parent) : QWidget(parent)
+PlotToolbar::PlotToolbar(QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("Toolbar 1"));
     auto* row = new QHBoxLayout(this);
@@ -136,14 +137,8 @@ PlotToolbar::PlotToolbar(QWidget* parent) : QWidget(parent)
     row->addStretch();
 }
 
-QToolButton* PlotToolbar::button(Button which) const
-{
-    return m_buttons[static_cast<int>(which)];
-}
+QToolButton* PlotToolbar::button(Button which) const { return m_buttons[static_cast<int>(which)]; }
 
-QString PlotToolbar::objectNameOf(Button which)
-{
-    return QLatin1String(kButtons[static_cast<int>(which)].name);
-}
+QString PlotToolbar::objectNameOf(Button which) { return QLatin1String(kButtons[static_cast<int>(which)].name); }
 
 } // namespace tav

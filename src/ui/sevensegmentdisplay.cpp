@@ -15,8 +15,16 @@ enum : unsigned { A = 1, B = 2, C = 4, D = 8, E = 16, F = 32, G = 64 };
 unsigned segmentsOf(QChar ch)
 {
     static constexpr unsigned kDigits[10] = {
-        A | B | C | D | E | F, B | C, A | B | G | E | D, A | B | G | C | D, F | G | B | C,
-        A | F | G | C | D, A | F | G | E | D | C, A | B | C, A | B | C | D | E | F | G, A | B | C | D | F | G,
+        A | B | C | D | E | F,
+        B | C,
+        A | B | G | E | D,
+        A | B | G | C | D,
+        F | G | B | C,
+        A | F | G | C | D,
+        A | F | G | E | D | C,
+        A | B | C,
+        A | B | C | D | E | F | G,
+        A | B | C | D | F | G,
     };
     if (ch.isDigit())
         return kDigits[ch.digitValue()];
@@ -63,7 +71,8 @@ struct SegmentPainter {
 
 } // namespace
 
-SevenSegmentDisplay::SevenSegmentDisplay(QWidget* parent) : QWidget(parent)
+SevenSegmentDisplay::SevenSegmentDisplay(QWidget* parent)
+    : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     refresh();
@@ -126,11 +135,10 @@ void SevenSegmentDisplay::paintEvent(QPaintEvent*)
     const qreal h = std::max<qreal>(0.0, height() - 2 * kMargin);
     if (sx <= 0 || h <= 0)
         return;
-    auto place = [&](int i) {
-        return QRectF(kMargin + i * (kPlaceWidth + kPlaceGap) * sx, kMargin, kPlaceWidth * sx, h);
-    };
+    auto place
+        = [&](int i) { return QRectF(kMargin + i * (kPlaceWidth + kPlaceGap) * sx, kMargin, kPlaceWidth * sx, h); };
 
-    SegmentPainter seg{p, m_segmentColor, offSegmentColor()};
+    SegmentPainter seg { p, m_segmentColor, offSegmentColor() };
     seg.sign(place(0), m_places.sign == QLatin1Char('+'));
     for (int i = 0; i < SevenSegmentPlaces::kDigitPlaces; ++i)
         seg.digit(place(i + 1), segmentsOf(m_places.digits[static_cast<std::size_t>(i)]));

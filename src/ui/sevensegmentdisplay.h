@@ -50,7 +50,7 @@ private:
     double m_value = 0;
     int m_precision = 0;
     bool m_autoSize = true;
-    QColor m_segmentColor{0, 255, 0};
+    QColor m_segmentColor { 0, 255, 0 };
     SevenSegmentPlaces m_places;
     QString m_text;
 };

@@ -15,8 +15,7 @@ struct SevenSegmentPlaces {
     QChar sign = QLatin1Char('+');
     // Each digit place holds a digit '0'..'9', a blank ' ', or the overflow
     // mark '-' (the middle segment alone).
-    std::array<QChar, kDigitPlaces> digits{QLatin1Char(' '), QLatin1Char(' '), QLatin1Char(' '),
-                                           QLatin1Char(' ')};
+    std::array<QChar, kDigitPlaces> digits { QLatin1Char(' '), QLatin1Char(' '), QLatin1Char(' '), QLatin1Char(' ') };
     // Index of the digit place the decimal mark stands before, or -1.
     int markBefore = -1;
     bool overflow = false;

@@ -19,7 +19,9 @@
 
 namespace tav {
 
-TrendPlot::TrendPlot(QWidget* parent) : QWidget(parent), m_toolbar(new PlotToolbar(this))
+TrendPlot::TrendPlot(QWidget* parent)
+    : QWidget(parent)
+    , m_toolbar(new PlotToolbar(this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
@@ -102,8 +104,8 @@ void TrendPlot::resume()
 
 void TrendPlot::setView(const PlotView& v)
 {
-    if (!(v.xSpan > 0) || !(v.ySpan > 0) || !std::isfinite(v.xMin) || !std::isfinite(v.yMin) ||
-        !std::isfinite(v.xSpan) || !std::isfinite(v.ySpan))
+    if (!(v.xSpan > 0) || !(v.ySpan > 0) || !std::isfinite(v.xMin) || !std::isfinite(v.yMin) || !std::isfinite(v.xSpan)
+        || !std::isfinite(v.ySpan))
         return;
     m_view = v;
     m_paused = true;
@@ -126,15 +128,9 @@ void TrendPlot::zoomBy(double factor, const QPointF& pixelCentre)
     setView(z);
 }
 
-void TrendPlot::zoomIn()
-{
-    zoomBy(2.0, dataArea().center());
-}
+void TrendPlot::zoomIn() { zoomBy(2.0, dataArea().center()); }
 
-void TrendPlot::zoomOut()
-{
-    zoomBy(0.5, dataArea().center());
-}
+void TrendPlot::zoomOut() { zoomBy(0.5, dataArea().center()); }
 
 void TrendPlot::panByPixels(const QPointF& delta)
 {
@@ -232,7 +228,7 @@ void TrendPlot::applyEdit(const PlotEditValues& e)
         m_model.yAxis(0).span = e.ySpan;
     }
     if (m_paused)
-        setView({e.xMin, e.xSpan, e.yMin, e.ySpan});
+        setView({ e.xMin, e.xSpan, e.yMin, e.ySpan });
     for (int i = 0; i < m_model.channelCount() && static_cast<std::size_t>(i) < e.channelVisible.size(); ++i)
         m_model.channel(i).visible = e.channelVisible[static_cast<std::size_t>(i)];
     update();
@@ -261,10 +257,7 @@ QImage TrendPlot::renderImage(QSize size) const
     return image;
 }
 
-void TrendPlot::copyToClipboard() const
-{
-    QGuiApplication::clipboard()->setImage(renderImage());
-}
+void TrendPlot::copyToClipboard() const { QGuiApplication::clipboard()->setImage(renderImage()); }
 
 bool TrendPlot::saveImage(const QString& path) const
 {
@@ -288,8 +281,8 @@ bool TrendPlot::saveImage(const QString& path) const
 void TrendPlot::openSaveDialog()
 {
     QString selected;
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存"), QString(),
-                                                QStringLiteral("PNG (*.png);;SVG (*.svg)"), &selected);
+    QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("保存"), QString(), QStringLiteral("PNG (*.png);;SVG (*.svg)"), &selected);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
@@ -304,8 +297,9 @@ void TrendPlot::printTo(QPrinter& printer) const
     if (!p.begin(&printer))
         return;
     const QSizeF logical = this->size().isEmpty() ? QSizeF(sizeHint()) : QSizeF(this->size());
-    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution()).translated(
-        -printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    const QRectF page = printer.pageLayout()
+                            .paintRectPixels(printer.resolution())
+                            .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
     const qreal scale = std::min(page.width() / logical.width(), page.height() / logical.height());
     p.scale(scale, scale);
     paintTo(p, QRectF(QPointF(0, 0), logical));
@@ -325,10 +319,7 @@ qreal TrendPlot::topInset() const
     return m_toolbar->isVisible() || !isVisible() ? m_toolbar->sizeHint().height() : 0;
 }
 
-QRectF TrendPlot::dataArea() const
-{
-    return plotGeometry(m_model, view(), QRectF(rect()), topInset()).dataArea;
-}
+QRectF TrendPlot::dataArea() const { return plotGeometry(m_model, view(), QRectF(rect()), topInset()).dataArea; }
 
 void TrendPlot::paintEvent(QPaintEvent*)
 {
@@ -396,21 +387,39 @@ void TrendPlot::onToolbar(PlotToolbar::Button which)
 {
     using B = PlotToolbar::Button;
     switch (which) {
-    case B::Resume: resume(); break;
-    case B::Pause: pause(); break;
+    case B::Resume:
+        resume();
+        break;
+    case B::Pause:
+        pause();
+        break;
     case B::AxesMode:
         setMouseMode(m_mouseMode == MouseMode::Axes ? MouseMode::None : MouseMode::Axes);
         break;
-    case B::ZoomIn: zoomIn(); break;
-    case B::ZoomOut: zoomOut(); break;
+    case B::ZoomIn:
+        zoomIn();
+        break;
+    case B::ZoomOut:
+        zoomOut();
+        break;
     case B::ZoomBox:
         setMouseMode(m_mouseMode == MouseMode::ZoomBox ? MouseMode::None : MouseMode::ZoomBox);
         break;
-    case B::Cursor: setCursorEnabled(!m_cursorEnabled); break;
-    case B::Edit: openEditor(); break;
-    case B::Copy: copyToClipboard(); break;
-    case B::Save: openSaveDialog(); break;
-    case B::Print: openPrintDialog(); break;
+    case B::Cursor:
+        setCursorEnabled(!m_cursorEnabled);
+        break;
+    case B::Edit:
+        openEditor();
+        break;
+    case B::Copy:
+        copyToClipboard();
+        break;
+    case B::Save:
+        openSaveDialog();
+        break;
+    case B::Print:
+        openPrintDialog();
+        break;
     }
 }
 

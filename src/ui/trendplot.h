@@ -2,8 +2,8 @@
 // The trend chart: channels of (X, Y) points drawn against one X and one Y
 // axis, with the toolbar "Toolbar 1" for pausing, zooming, panning, the data
 // cursor, the editor, copying, saving and printing.
-#include "plotmodel.h"
 #include "ploteditdialog.h"
+#include "plotmodel.h"
 #include "plotrenderer.h"
 #include "plottoolbar.h"
 
@@ -100,7 +100,7 @@ public:
 
     PlotToolbar* toolbar() const { return m_toolbar; }
 
-    QSize sizeHint() const override { return {770, 520}; }
+    QSize sizeHint() const override { return { 770, 520 }; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

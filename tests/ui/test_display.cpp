@@ -24,7 +24,7 @@ struct PlacesCase {
     bool overflow;
 };
 
-class DisplayPlaces : public ::testing::TestWithParam<PlacesCase> {};
+class DisplayPlaces : public ::testing::TestWithParam<PlacesCase> { };
 
 TEST_P(DisplayPlaces, ShowsSignDigitsMarkAndOverflow)
 {
@@ -35,16 +35,15 @@ TEST_P(DisplayPlaces, ShowsSignDigitsMarkAndOverflow)
     EXPECT_EQ(places.markBefore, c.precision > 0 && !c.overflow ? 4 - c.precision : -1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Examples, DisplayPlaces,
-    ::testing::Values(PlacesCase{25.0, 1, "+ 25.0", false}, PlacesCase{-19.9, 1, "- 19.9", false},
-                      PlacesCase{0.5, 1, "+  0.5", false}, PlacesCase{999.9, 1, "+999.9", false},
-                      PlacesCase{1000.0, 1, "+----", true}, PlacesCase{-1000.0, 1, "-----", true},
-                      PlacesCase{0.0, 1, "+  0.0", false}, PlacesCase{300.0, 0, "+ 300", false},
-                      // Rounding decides the overflow: 999.96 is 1000.0 with one decimal.
-                      PlacesCase{999.96, 1, "+----", true}, PlacesCase{999.94, 1, "+999.9", false},
-                      PlacesCase{9999.0, 0, "+9999", false}, PlacesCase{10000.0, 0, "+----", true},
-                      PlacesCase{-0.04, 1, "-  0.0", false}, PlacesCase{0.0, 0, "+   0", false}),
+INSTANTIATE_TEST_SUITE_P(Examples, DisplayPlaces,
+    ::testing::Values(PlacesCase { 25.0, 1, "+ 25.0", false }, PlacesCase { -19.9, 1, "- 19.9", false },
+        PlacesCase { 0.5, 1, "+  0.5", false }, PlacesCase { 999.9, 1, "+999.9", false },
+        PlacesCase { 1000.0, 1, "+----", true }, PlacesCase { -1000.0, 1, "-----", true },
+        PlacesCase { 0.0, 1, "+  0.0", false }, PlacesCase { 300.0, 0, "+ 300", false },
+        // Rounding decides the overflow: 999.96 is 1000.0 with one decimal.
+        PlacesCase { 999.96, 1, "+----", true }, PlacesCase { 999.94, 1, "+999.9", false },
+        PlacesCase { 9999.0, 0, "+9999", false }, PlacesCase { 10000.0, 0, "+----", true },
+        PlacesCase { -0.04, 1, "-  0.0", false }, PlacesCase { 0.0, 0, "+   0", false }),
     [](const ::testing::TestParamInfo<PlacesCase>& info) {
         QString name = QString::number(info.param.value, 'f', 2) + QStringLiteral("p%1").arg(info.param.precision);
         name.replace(QLatin1Char('-'), QLatin1String("minus")).replace(QLatin1Char('.'), QLatin1Char('_'));
@@ -53,8 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DisplayPlaces, NonFiniteValuesOverflowInsteadOfFailing)
 {
-    for (double v : {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
-                     std::numeric_limits<double>::quiet_NaN(), 1e300}) {
+    for (double v : { std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+             std::numeric_limits<double>::quiet_NaN(), 1e300 }) {
         const tav::SevenSegmentPlaces places = tav::sevenSegmentPlaces(v, 1);
         EXPECT_TRUE(places.overflow) << v;
         EXPECT_EQ(places.text(QStringLiteral(".")).mid(1), QStringLiteral("----"));

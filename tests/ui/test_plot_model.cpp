@@ -26,8 +26,8 @@ struct SetUpChart : ::testing::Test {
     tav::TForm1 form;
     tav::TrendPlot& plot = *form.iPlot1;
 
-    Range x() const { return {plot.model().xAxis(0).min, plot.model().xAxis(0).max()}; }
-    Range y() const { return {plot.model().yAxis(0).min, plot.model().yAxis(0).max()}; }
+    Range x() const { return { plot.model().xAxis(0).min, plot.model().xAxis(0).max() }; }
+    Range y() const { return { plot.model().yAxis(0).min, plot.model().yAxis(0).max() }; }
 };
 
 struct YStep {
@@ -39,7 +39,8 @@ TEST_F(SetUpChart, YRangeGrowsUpMovesDownAndNeverNarrows)
 {
     ASSERT_DOUBLE_EQ(y().min, 0);
     ASSERT_DOUBLE_EQ(y().max, 40);
-    const YStep steps[] = {{55.0, {0, 55}}, {-5.0, {-5, 50}}, {52.0, {-5, 52}}, {20.0, {-5, 52}}, {-5.0, {-5, 52}}};
+    const YStep steps[] = { { 55.0, { 0, 55 } }, { -5.0, { -5, 50 } }, { 52.0, { -5, 52 } }, { 20.0, { -5, 52 } },
+        { -5.0, { -5, 52 } } };
     double xv = 0;
     for (const YStep& s : steps) {
         plot.appendPoint(0, xv++, s.y);
@@ -164,7 +165,7 @@ struct VariantCase {
     const char* channel1;
 };
 
-class ChartSetUp : public ::testing::TestWithParam<VariantCase> {};
+class ChartSetUp : public ::testing::TestWithParam<VariantCase> { };
 
 TEST_P(ChartSetUp, PerMeasurementVariant)
 {
@@ -211,13 +212,12 @@ TEST_P(ChartSetUp, PerMeasurementVariant)
     EXPECT_EQ(m.channelIndex(m.cursorChannelName), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Variants, ChartSetUp,
-    ::testing::Values(VariantCase{2, "实时温度曲线", 40.0, "温度值(°C)", "温度1", "温度2"},
-                      VariantCase{1, "实时距离曲线", 4000.0, "距离值(mm)", "距离1", "距离2"},
-                      // Any value other than 2 gives the distance texts.
-                      VariantCase{0, "实时距离曲线", 4000.0, "距离值(mm)", "距离1", "距离2"},
-                      VariantCase{3, "实时距离曲线", 4000.0, "距离值(mm)", "距离1", "距离2"}),
+INSTANTIATE_TEST_SUITE_P(Variants, ChartSetUp,
+    ::testing::Values(VariantCase { 2, "实时温度曲线", 40.0, "温度值(°C)", "温度1", "温度2" },
+        VariantCase { 1, "实时距离曲线", 4000.0, "距离值(mm)", "距离1", "距离2" },
+        // Any value other than 2 gives the distance texts.
+        VariantCase { 0, "实时距离曲线", 4000.0, "距离值(mm)", "距离1", "距离2" },
+        VariantCase { 3, "实时距离曲线", 4000.0, "距离值(mm)", "距离1", "距离2" }),
     [](const ::testing::TestParamInfo<VariantCase>& info) {
         return "MeasureMode" + std::to_string(info.param.measureMode);
     });

@@ -48,7 +48,7 @@ struct Fixture {
         std::size_t start = 0;
         for (std::size_t i = 1; i <= xs.size(); ++i)
             if (i == xs.size() || xs[i] < xs[i - 1]) {
-                out.push_back({start, i});
+                out.push_back({ start, i });
                 start = i;
             }
         return out;
@@ -65,7 +65,7 @@ struct Fixture {
                     e = i + 1;
                 }
             if (b < e)
-                out.push_back({b, e});
+                out.push_back({ b, e });
         }
         return out;
     }
@@ -87,7 +87,7 @@ TEST(PlotPoints, KeepsEveryPointInOrder)
 
 TEST(PlotPoints, VisibleRangesMatchABruteForceScan)
 {
-    for (unsigned seed : {2u, 3u, 4u}) {
+    for (unsigned seed : { 2u, 3u, 4u }) {
         const Fixture f(seed);
         std::mt19937 rng(seed * 7);
         const double xmax = *std::max_element(f.xs.begin(), f.xs.end());
@@ -98,8 +98,8 @@ TEST(PlotPoints, VisibleRangesMatchABruteForceScan)
             if (q % 2 == 0)
                 lo = std::round(lo);
             const double hi = q % 5 == 0 ? lo : lo + width(rng);
-            ASSERT_EQ(f.points.visible(lo, hi), f.visibleBruteForce(lo, hi)) << "seed " << seed << " [" << lo << ", "
-                                                                             << hi << "]";
+            ASSERT_EQ(f.points.visible(lo, hi), f.visibleBruteForce(lo, hi))
+                << "seed " << seed << " [" << lo << ", " << hi << "]";
         }
     }
 }
@@ -114,7 +114,7 @@ TEST(PlotPoints, MinMaxYMatchesAScanForAnyRange)
         if (a > b)
             std::swap(a, b);
         ++b;
-        const auto [lo, hi] = f.points.minMaxY({a, b});
+        const auto [lo, hi] = f.points.minMaxY({ a, b });
         EXPECT_EQ(lo, *std::min_element(f.ys.begin() + static_cast<long>(a), f.ys.begin() + static_cast<long>(b)));
         EXPECT_EQ(hi, *std::max_element(f.ys.begin() + static_cast<long>(a), f.ys.begin() + static_cast<long>(b)));
     }
@@ -126,7 +126,7 @@ TEST(PlotPoints, ColumnExtentsMatchAScan)
     for (const PlotPoints::Range& run : f.runs()) {
         if (run.size() < 2)
             continue;
-        for (double scale : {0.05, 0.7, 3.0}) {
+        for (double scale : { 0.05, 0.7, 3.0 }) {
             const double x0 = f.xs[run.begin] - 3.3;
             std::vector<PlotPoints::Column> got;
             f.points.columns(run, x0, scale, got);
@@ -134,7 +134,7 @@ TEST(PlotPoints, ColumnExtentsMatchAScan)
             for (std::size_t i = run.begin; i < run.end; ++i) {
                 const double col = std::floor((f.xs[i] - x0) * scale);
                 if (want.empty() || want.back().column != col)
-                    want.push_back({col, i, i, f.ys[i], f.ys[i]});
+                    want.push_back({ col, i, i, f.ys[i], f.ys[i] });
                 want.back().last = i;
                 want.back().minY = std::min(want.back().minY, f.ys[i]);
                 want.back().maxY = std::max(want.back().maxY, f.ys[i]);
@@ -160,7 +160,7 @@ TEST(PlotPoints, WholeBlockColumnsCoverTheRangeAndItsExtent)
         p.append(i, ys.back());
     }
     std::vector<PlotPoints::Column> cols;
-    p.columns({0, p.size()}, 0, 0.01, cols, true); // 100 points a column
+    p.columns({ 0, p.size() }, 0, 0.01, cols, true); // 100 points a column
     ASSERT_FALSE(cols.empty());
     EXPECT_EQ(cols.front().first, 0u);
     EXPECT_EQ(cols.back().last, p.size() - 1);
@@ -188,7 +188,7 @@ TEST(PlotPoints, MemoryPerPointStaysNearSeventeenAndAHalfBytes)
 
 TEST(Spline, NaturalSecondDerivativesSolveTheTridiagonalSystem)
 {
-    const QPointF peak[] = {{0, 0}, {1, 1}, {2, 0}};
+    const QPointF peak[] = { { 0, 0 }, { 1, 1 }, { 2, 0 } };
     const std::vector<double> m = tav::naturalSplineSecondDerivatives(peak);
     ASSERT_EQ(m.size(), 3u);
     EXPECT_DOUBLE_EQ(m[0], 0);
@@ -196,14 +196,14 @@ TEST(Spline, NaturalSecondDerivativesSolveTheTridiagonalSystem)
     EXPECT_DOUBLE_EQ(m[2], 0);
 
     // A straight line is its own spline.
-    const QPointF line[] = {{0, 1}, {1, 3}, {3, 7}, {4, 9}};
+    const QPointF line[] = { { 0, 1 }, { 1, 3 }, { 3, 7 }, { 4, 9 } };
     for (double v : tav::naturalSplineSecondDerivatives(line))
         EXPECT_NEAR(v, 0, 1e-12);
 }
 
 TEST(Spline, PassesThroughThePointsAndBreaksWhereXRepeats)
 {
-    const std::vector<QPointF> pts = {{0, 0}, {10, 5}, {20, -3}, {20, 8}, {30, 2}, {40, 0}};
+    const std::vector<QPointF> pts = { { 0, 0 }, { 10, 5 }, { 20, -3 }, { 20, 8 }, { 30, 2 }, { 40, 0 } };
     QPainterPath path;
     tav::addCubicSpline(path, pts);
     std::vector<QPointF> ends;

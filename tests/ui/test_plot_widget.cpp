@@ -99,7 +99,7 @@ TEST_F(Chart, RepaintVisitsOnlyThePointsInView)
     EXPECT_LT(live.pointsVisited, 1000u);
     EXPECT_EQ(live.columnsDrawn, 0u);
     // Everything in view: drawn per pixel column, not point by point.
-    plot.setView({0, 65536, 0, 40});
+    plot.setView({ 0, 65536, 0, 40 });
     const tav::PlotPaintStats all = plot.paintTo(p, QRectF(0, 0, 770, 520));
     EXPECT_EQ(all.pointsVisited, 0u);
     EXPECT_GT(all.columnsDrawn, 0u);
@@ -172,19 +172,18 @@ TEST_F(Chart, AxesModePansByDragAndZoomsByWheel)
     EXPECT_TRUE(button("axesModeButton")->isChecked());
     const QRectF area = plot.dataArea();
     const QPointF c = area.center();
-    QMouseEvent press(QEvent::MouseButtonPress, c, plot.mapToGlobal(c), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, c, plot.mapToGlobal(c), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&plot, &press);
     const QPointF left = c - QPointF(area.width() / 10, 0);
     QMouseEvent move(QEvent::MouseMove, left, plot.mapToGlobal(left), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&plot, &move);
     EXPECT_NEAR(plot.view().xMin, 10, 0.2); // a tenth of the width to the left, to the pixel
-    QMouseEvent release(QEvent::MouseButtonRelease, left, plot.mapToGlobal(left), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent release(
+        QEvent::MouseButtonRelease, left, plot.mapToGlobal(left), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&plot, &release);
 
     QWheelEvent wheel(area.center(), plot.mapToGlobal(area.center()), QPoint(), QPoint(0, 120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&plot, &wheel);
     EXPECT_NEAR(plot.view().xSpan, 80, 1e-6);
     EXPECT_NEAR(plot.view().xMin, 20, 0.2); // around the wheel's place
@@ -216,7 +215,7 @@ TEST_F(Chart, EditSetsAxisRangesAndChannelVisibility)
     e.xSpan = 250;
     e.yMin = -10;
     e.ySpan = 80;
-    e.channelVisible = {true, false};
+    e.channelVisible = { true, false };
     plot.applyEdit(e);
     EXPECT_DOUBLE_EQ(plot.xAxis(0).min, 500);
     EXPECT_DOUBLE_EQ(plot.xAxis(0).span, 250);
@@ -227,7 +226,7 @@ TEST_F(Chart, EditSetsAxisRangesAndChannelVisibility)
 
     tav::PlotEditDialog dialog(plot.editValues());
     EXPECT_EQ(dialog.values().xSpan, 250);
-    EXPECT_EQ(dialog.values().channelVisible, (std::vector<bool>{true, false}));
+    EXPECT_EQ(dialog.values().channelVisible, (std::vector<bool> { true, false }));
 }
 
 TEST_F(Chart, SavesPngAndSvgAndCopiesToTheClipboard)
@@ -256,9 +255,8 @@ TEST_F(Chart, SavesPngAndSvgAndCopiesToTheClipboard)
 
 TEST_F(Chart, ToolbarHasEverySmallFlatButton)
 {
-    const char* names[] = {"resumeButton", "pauseButton", "axesModeButton", "zoomInButton",
-                           "zoomOutButton", "zoomBoxButton", "cursorButton", "editButton",
-                           "copyButton", "saveButton", "printButton"};
+    const char* names[] = { "resumeButton", "pauseButton", "axesModeButton", "zoomInButton", "zoomOutButton",
+        "zoomBoxButton", "cursorButton", "editButton", "copyButton", "saveButton", "printButton" };
     ASSERT_TRUE(plot.findChild<QWidget*>(QStringLiteral("Toolbar 1")));
     for (const char* name : names) {
         QToolButton* b = button(name);
