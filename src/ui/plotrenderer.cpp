@@ -232,7 +232,7 @@ ScaleTicks scaleTicks(double min, double span, int target)
     const double step = (norm < 1.5 ? 1 : norm < 3.5 ? 2 : norm < 7.5 ? 5 : 10) * magnitude;
     if (!(step > 0) || !std::isfinite(step))
         return t;
-    t.decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+    t.decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step) + 1e-9)), 0, 12);
     const double first = std::ceil(min / step - 1e-9);
     const double max = min + span;
     for (int k = 0; k < 4 * target + 4; ++k) {

@@ -104,8 +104,11 @@ void TrendPlot::resume()
 
 void TrendPlot::setView(const PlotView& v)
 {
-    if (!(v.xSpan > 0) || !(v.ySpan > 0) || !std::isfinite(v.xMin) || !std::isfinite(v.yMin) || !std::isfinite(v.xSpan)
-        || !std::isfinite(v.ySpan))
+    // Zooming stops where the scale would lose its digits or its range.
+    auto usable = [](double min, double span) {
+        return std::isfinite(min) && std::isfinite(span) && span >= 1e-9 && span <= 1e15 && std::fabs(min) <= 1e15;
+    };
+    if (!usable(v.xMin, v.xSpan) || !usable(v.yMin, v.ySpan))
         return;
     m_view = v;
     m_paused = true;

@@ -268,3 +268,19 @@ TEST_F(Chart, ToolbarHasEverySmallFlatButton)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Chart, ZoomStopsAtTheLimitsOfTheScale)
+{
+    for (int i = 0; i < 200; ++i)
+        plot.zoomIn();
+    EXPECT_GE(plot.view().xSpan, 1e-9);
+    for (int i = 0; i < 400; ++i)
+        plot.zoomOut();
+    EXPECT_LE(plot.view().xSpan, 1e15);
+    const QImage image = plot.renderImage(); // paints without failing at either end
+    EXPECT_FALSE(image.isNull());
+}
+
+} // namespace
