@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -270,6 +271,22 @@ TEST_F(Chart, ToolbarHasEverySmallFlatButton)
 } // namespace
 
 namespace {
+
+TEST_F(Chart, PrintsThePictureOntoThePrintersPage)
+{
+    for (int i = 0; i <= 30; ++i)
+        plot.appendPoint(0, i, 25);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("chart.pdf")));
+    plot.printTo(printer);
+    QFile pdf(printer.outputFileName());
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5).startsWith("%PDF"));
+    EXPECT_GT(pdf.size(), 2000);
+}
 
 TEST_F(Chart, ZoomStopsAtTheLimitsOfTheScale)
 {
