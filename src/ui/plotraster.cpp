@@ -7,13 +7,21 @@
 namespace tav {
 
 TraceRaster::TraceRaster(QSize size, const QColor& color, int lineWidth)
-    : m_image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied)
+    : TraceRaster(m_own, size, color, lineWidth)
+{
+}
+
+TraceRaster::TraceRaster(QImage& buffer, QSize size, const QColor& color, int lineWidth)
+    : m_image(buffer)
     , m_pixel(qPremultiply(color.rgba()))
     , m_lineWidth(std::clamp(lineWidth, 1, 16))
-    , m_w(m_image.width())
-    , m_h(m_image.height())
 {
+    size = size.expandedTo(QSize(1, 1));
+    if (m_image.size() != size || m_image.format() != QImage::Format_ARGB32_Premultiplied)
+        m_image = QImage(size, QImage::Format_ARGB32_Premultiplied);
     m_image.fill(Qt::transparent);
+    m_w = m_image.width();
+    m_h = m_image.height();
     m_bits = reinterpret_cast<quint32*>(m_image.bits());
     m_stride = m_image.bytesPerLine() / 4;
 }

@@ -15,6 +15,9 @@ public:
     // A transparent layer of `size` pixels; lines are `lineWidth` pixels
     // thick in `color`.
     TraceRaster(QSize size, const QColor& color, int lineWidth);
+    // The same on `buffer`, which is reallocated only when its size differs
+    // (repaints of one chart reuse one layer).
+    TraceRaster(QImage& buffer, QSize size, const QColor& color, int lineWidth);
 
     // Segments between consecutive points; a point with a NaN coordinate
     // breaks the line. Coordinates are in the layer's pixels.
@@ -28,7 +31,8 @@ public:
 private:
     void span(int x, int y, bool vertical);
 
-    QImage m_image;
+    QImage m_own;
+    QImage& m_image;
     quint32 m_pixel;
     int m_lineWidth;
     int m_w;

@@ -195,7 +195,10 @@ void drawChannel(QPainter& p, const PlotChannel& c, const Mapper& m, const PlotV
     // spline is kept where the points stand far enough apart to show it.
     // The layer has a pixel of margin around the data area.
     const QPointF origin = m.area.topLeft() - QPointF(1, 1);
-    TraceRaster raster(m.area.size().toSize() + QSize(2, 2), c.color, c.traceLineWidth);
+    // One layer per thread, reused from paint to paint: no allocation and
+    // page faults for a megabyte on every repaint.
+    thread_local QImage layer;
+    TraceRaster raster(layer, m.area.size().toSize() + QSize(2, 2), c.color, c.traceLineWidth);
     std::vector<QPointF> flat;
     std::vector<PlotPoints::Column> columns;
     for (const PlotPoints::Range& r : ranges) {
