@@ -211,7 +211,7 @@ void drawChannel(QPainter& p, const PlotChannel& c, const Mapper& m, const PlotV
             stats.pointsVisited += r.size();
             if (spline && static_cast<double>(r.size()) * 3 < m.area.width()) {
                 flat.clear();
-                flattenCubicSpline(poly, flat, 3.0);
+                flattenCubicSpline(poly, flat, 4.0);
                 poly.swap(flat);
             }
         }

@@ -60,13 +60,15 @@ void flattenStretch(std::span<const QPointF> p, std::vector<QPointF>& out, doubl
         return;
     }
     const std::vector<double> m = naturalSplineSecondDerivatives(p);
+    out.reserve(out.size() + p.size() * 3);
     out.push_back(p[0]);
     for (std::size_t i = 0; i + 1 < p.size(); ++i) {
         const double h = p[i + 1].x() - p[i].x();
-        const int pieces = std::clamp(static_cast<int>(std::ceil(h / maxStep)), 1, 64);
+        const int pieces = std::clamp(static_cast<int>(h / maxStep) + 1, 1, 64);
+        const double perPiece = 1.0 / pieces;
         for (int k = 1; k < pieces; ++k) {
             // S(x) = A y0 + B y1 + ((A^3 - A) m0 + (B^3 - B) m1) h^2 / 6
-            const double b = static_cast<double>(k) / pieces, a = 1.0 - b;
+            const double b = k * perPiece, a = 1.0 - b;
             const double y
                 = a * p[i].y() + b * p[i + 1].y() + ((a * a * a - a) * m[i] + (b * b * b - b) * m[i + 1]) * h * h / 6.0;
             out.emplace_back(p[i].x() + b * h, y);
