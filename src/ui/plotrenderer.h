@@ -61,7 +61,7 @@ inline constexpr double kDecimateAbovePointsPerPixel = 2.0;
 // Up to this many visible points per pixel of width a channel is stroked
 // antialiased through the painter; above, its lines are rasterised directly
 // (the painter's stroker costs microseconds a segment).
-inline constexpr double kPainterStrokeUpToPointsPerPixel = 0.25;
+inline constexpr double kPainterStrokeUpToPointsPerPixel = 0.4;
 
 PlotPaintStats paintPlot(QPainter& painter, const PlotModel& model, const PlotView& view, const QRectF& area,
     qreal topInset = 0, const std::optional<PlotCursorMark>& cursor = std::nullopt);
