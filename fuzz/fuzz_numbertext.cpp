@@ -110,10 +110,11 @@ std::optional<std::uint32_t> period(std::string_view text, std::string_view sep)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size < 1)
+    const auto input = tavfuzz::textInput(data, size);
+    if (!input)
         return 0;
-    const std::string_view sep = tavfuzz::separatorFor(data[0]);
-    const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::string_view sep = input->separator;
+    const std::string_view text = input->text;
 
     const std::optional<long double> got = parse(text, sep);
     const std::optional<std::string> c = cNotation(text, sep);

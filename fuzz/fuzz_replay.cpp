@@ -62,10 +62,11 @@ std::vector<std::string_view> splitLines(std::string_view text)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size < 1)
+    const auto input = tavfuzz::textInput(data, size);
+    if (!input)
         return 0;
-    const std::string_view sep = tavfuzz::separatorFor(data[0]);
-    const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::string_view sep = input->separator;
+    const std::string_view text = input->text;
 
     // The reference.
     std::vector<float> expected;
