@@ -1,6 +1,7 @@
 // The main window as built: components under their names, the layout,
 // start-up, the log's line rule and the default error report.
 #include "errorreport.h"
+#include "logview.h"
 #include "serialport.h"
 #include "sevensegmentdisplay.h"
 #include "tform1.h"
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
