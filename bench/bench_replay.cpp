@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QTextDocument>
 
 #include <cstdio>
 #include <memory>

@@ -28,7 +28,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QTextDocument>
 
 #include <ctime>
 #include <cstdio>
