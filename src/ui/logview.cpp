@@ -477,6 +477,14 @@ bool LogView::event(QEvent* e)
             return true;
         }
     }
+    if (e->type() == QEvent::KeyPress) {
+        // Tab is typed, as in a text edit, rather than moving the focus on.
+        auto* key = static_cast<QKeyEvent*>(e);
+        if (key->key() == Qt::Key_Tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier | Qt::ShiftModifier))) {
+            insertText(QStringLiteral("\t"));
+            return true;
+        }
+    }
     return QAbstractScrollArea::event(e);
 }
 

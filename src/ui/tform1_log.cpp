@@ -20,7 +20,7 @@ namespace {
 // in some 32 bytes and takes in a million lines in a few tens of
 // milliseconds, so the limits only keep a file that is not a log from taking
 // the machine: some eight million lines (97 days at one reading a second,
-// 270 MB held) or 128 MB. Without them a file of 128 MB of empty lines would
+// 280 MB held) or 128 MB. Without them a file of 128 MB of empty lines would
 // cost four gigabytes.
 constexpr qint64 kMaxLogFileBytes = 128 * 1024 * 1024;
 constexpr std::size_t kMaxLogLines = 8'388'608;

@@ -280,6 +280,7 @@ TEST_F(LogFile, SaveThenLoadGivesTheSameBytes)
         "08:00:00,1.0\r\n08:00:01,2.0", // no break after the last line
         QStringLiteral("注释: 温度\r\n08:00:00,1.0\r\n\r\n  spaced  \r\n").toLocal8Bit(),
         QByteArray("nul\0inside\r\n08:00:00,1.0\r\n", 26),
+        QStringLiteral("para\u2029graph\r\n08:00:00,1.0\r\n").toLocal8Bit(), // U+2029 is no line break
         "",
     };
     for (const QByteArray& bytes : files) {

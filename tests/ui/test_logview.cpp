@@ -148,7 +148,9 @@ TEST_F(Shown, TypingEnterBackspaceAndDelete)
     key(Qt::Key_Home);
     key(Qt::Key_Delete);
     type("X");
-    EXPECT_EQ(view.toPlainText(), QStringLiteral("Xbcef"));
+    key(Qt::Key_Tab);
+    EXPECT_EQ(view.toPlainText(), QStringLiteral("X\tbcef"));
+    key(Qt::Key_Backspace);
     // Nothing before the start or after the end to remove.
     key(Qt::Key_Home, Qt::ControlModifier);
     key(Qt::Key_Backspace);
