@@ -24,7 +24,8 @@ std::string logLine(long i)
 {
     char line[32];
     const long t = i % 86400;
-    std::snprintf(line, sizeof line, "%02ld:%02ld:%02ld,%.1f", t / 3600, t / 60 % 60, t % 60, 20.1 + (i * 37 % 91) / 10.0);
+    std::snprintf(line, sizeof line, "%02ld:%02ld:%02ld,%.1f", t / 3600, t / 60 % 60, t % 60,
+        20.1 + static_cast<double>(i * 37 % 91) / 10.0);
     return line;
 }
 

@@ -22,6 +22,9 @@ namespace {
 // Space between the frame and the text, as a text edit leaves it.
 constexpr int kMargin = 4;
 
+// With these held a key is a command, not a character typed.
+constexpr auto kCommandModifiers = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+
 QAccessibleInterface* accessibleLogView(const QString& key, QObject* object)
 {
     if (key == QLatin1String(LogView::staticMetaObject.className()) && object && object->isWidgetType())
@@ -470,7 +473,7 @@ bool LogView::event(QEvent* e)
     if (e->type() == QEvent::ShortcutOverride) {
         // Keys the view edits with are its own, whatever shortcuts exist.
         auto* key = static_cast<QKeyEvent*>(e);
-        const bool plainText = !key->text().isEmpty() && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        const bool plainText = !key->text().isEmpty() && !(key->modifiers() & kCommandModifiers);
         if (plainText || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Cut)
             || key->matches(QKeySequence::Paste) || key->matches(QKeySequence::SelectAll)) {
             e->accept();
@@ -480,7 +483,7 @@ bool LogView::event(QEvent* e)
     if (e->type() == QEvent::KeyPress) {
         // Tab is typed, as in a text edit, rather than moving the focus on.
         auto* key = static_cast<QKeyEvent*>(e);
-        if (key->key() == Qt::Key_Tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier | Qt::ShiftModifier))) {
+        if (key->key() == Qt::Key_Tab && !(key->modifiers() & (kCommandModifiers | Qt::ShiftModifier))) {
             insertText(QStringLiteral("\t"));
             return true;
         }
@@ -529,7 +532,8 @@ void LogView::keyPressEvent(QKeyEvent* e)
         const QString text = block(p.line);
         if (p.column < text.size()) {
             int step = 1;
-            if (p.column + 1 < text.size() && text.at(p.column).isHighSurrogate() && text.at(p.column + 1).isLowSurrogate())
+            if (p.column + 1 < text.size() && text.at(p.column).isHighSurrogate()
+                && text.at(p.column + 1).isLowSurrogate())
                 step = 2;
             return {p.line, p.column + step};
         }
@@ -598,7 +602,7 @@ void LogView::keyPressEvent(QKeyEvent* e)
     }
 
     const QString text = e->text();
-    const bool typed = !text.isEmpty() && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    const bool typed = !text.isEmpty() && !(e->modifiers() & kCommandModifiers)
                        && (text.at(0).isPrint() || text.at(0) == u'\t' || text.at(0).isSurrogate());
     if (typed) {
         insertText(text);

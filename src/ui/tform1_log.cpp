@@ -119,8 +119,7 @@ void TForm1::replayLog()
         }
         ~OneRepaint() { w->setUpdatesEnabled(true); }
     } oneRepaint(iPlot1);
-    tav::replayLog(
-        text, m_decimalSeparator, Unit1, *this);
+    tav::replayLog(text, m_decimalSeparator, Unit1, *this);
 }
 
 } // namespace tav

@@ -83,7 +83,10 @@ TEST(LogViewText, EveryKindOfLineBreakIsOneBreak)
         {QStringLiteral("a\r\nb\r\n"), {"a", "b"}, true, QStringLiteral("a\nb\n")},
         {QStringLiteral("a\rb\r"), {"a", "b"}, true, QStringLiteral("a\nb\n")},
         {QStringLiteral("a\nb\n"), {"a", "b"}, true, QStringLiteral("a\nb\n")},
-        {QStringLiteral("a,1\rb,2\nc,3\r\nd,4"), {"a,1", "b,2", "c,3", "d,4"}, false, QStringLiteral("a,1\nb,2\nc,3\nd,4")},
+        {QStringLiteral("a,1\rb,2\nc,3\r\nd,4"),
+         {"a,1", "b,2", "c,3", "d,4"},
+         false,
+         QStringLiteral("a,1\nb,2\nc,3\nd,4")},
         {QStringLiteral("a\n\rb"), {"a", "", "b"}, false, QStringLiteral("a\n\nb")}, // LF CR is two breaks
         {QStringLiteral("a\r\r\n"), {"a", ""}, true, QStringLiteral("a\n\n")},
         {QStringLiteral("no break"), {"no break"}, false, QStringLiteral("no break")},
