@@ -112,6 +112,10 @@ TEST_F(Window, StripsDockedAtTopAndPagesFillTheRest)
     EXPECT_EQ(form.PageControl1->currentWidget(), form.TabSheet1);
     EXPECT_EQ(form.iPlot1->parentWidget(), form.TabSheet1);
     EXPECT_EQ(form.Memo1->parentWidget(), form.TabSheet2);
+    // The log: the window's font, no scroll bars, takes the keyboard focus.
+    EXPECT_EQ(form.Memo1->font(), form.font());
+    EXPECT_EQ(form.Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(form.Memo1->focusPolicy(), Qt::StrongFocus);
 
     // Resizing stretches the strips in width only; controls keep their place.
     form.resize(500, 800);
