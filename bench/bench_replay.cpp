@@ -5,6 +5,7 @@
 // log line with the million lines held.
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_replay
+#include "logview.h"
 #include "modulestate.h"
 #include "replay.h"
 #include "tform1.h"
@@ -15,10 +16,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QTextDocument>
 
 #include <cstdio>
 #include <memory>

@@ -3,6 +3,7 @@
 #include "errorreport.h"
 #include "filedialog.h"
 #include "icons.h"
+#include "logview.h"
 #include "polltick.h"
 #include "serialport.h"
 #include "sevensegmentdisplay.h"
@@ -16,11 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -115,7 +113,7 @@ void TForm1::buildLayout()
     TabSheet1 = named(new QWidget, "TabSheet1");
     TabSheet2 = named(new QWidget, "TabSheet2");
     iPlot1 = named(new TrendPlot(TabSheet1), "iPlot1");
-    Memo1 = named(new QPlainTextEdit(TabSheet2), "Memo1");
+    Memo1 = named(new LogView(TabSheet2), "Memo1");
     SaveDialog1 = named(new FileDialog(FileDialog::Kind::Save, this), "SaveDialog1");
     OpenDialog1 = named(new FileDialog(FileDialog::Kind::Open, this), "OpenDialog1");
     Edit2 = named(new QLineEdit(QStringLiteral("1"), Panel3), "Edit2");
@@ -167,12 +165,7 @@ void TForm1::buildLayout()
         fill->addWidget(content);
     }
     PageControl1->setCurrentWidget(TabSheet1);
-    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // The log grows for days; an undo history of every appended line would
-    // grow with it.
-    Memo1->setUndoRedoEnabled(false);
+    Memo1->setAccessibleName(PageControl1->tabText(1));
 
     // Strips docked at the top in order, the page control fills the rest; the
     // hidden 1-pixel strip takes no space.
@@ -229,19 +222,7 @@ void TForm1::Timer1Timer()
 
 void TForm1::AppendLogLine(float reading)
 {
-    const QString line = QString::fromStdString(formatLogLine(*m_clock, m_decimalSeparator, reading));
-    QTextCursor cursor(Memo1->document());
-    cursor.movePosition(QTextCursor::End);
-    // An empty last block means the log ends with a line break (or is empty):
-    // the line goes there and is terminated. Otherwise the last line is
-    // unterminated, and the break goes before the new line instead.
-    if (Memo1->document()->lastBlock().length() <= 1) {
-        cursor.insertText(line);
-        cursor.insertBlock();
-    } else {
-        cursor.insertBlock();
-        cursor.insertText(line);
-    }
+    Memo1->appendLogLine(formatLogLine(*m_clock, m_decimalSeparator, reading));
 }
 
 void TForm1::showValue(int display, double value)

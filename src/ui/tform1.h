@@ -15,7 +15,6 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class QToolButton;
@@ -24,6 +23,7 @@ class QFrame;
 namespace tav {
 
 class FileDialog;
+class LogView;
 class SerialPort;
 class SevenSegmentDisplay;
 class Timer;
@@ -57,7 +57,7 @@ public:
     QWidget* TabSheet1;
     QWidget* TabSheet2;
     TrendPlot* iPlot1;
-    QPlainTextEdit* Memo1;
+    LogView* Memo1;
     FileDialog* SaveDialog1;
     FileDialog* OpenDialog1;
     QLineEdit* Edit2;

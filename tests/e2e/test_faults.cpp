@@ -2,6 +2,7 @@
 // one end of a pseudo-terminal pair, the window polling the other end through
 // the serial component. Each fault must cost readings exactly as the poll
 // cycle says and never produce a reading the sensor did not send.
+#include "logview.h"
 #include "peers.h"
 #include "serialport.h"
 #include "sevensegmentdisplay.h"
@@ -10,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QPlainTextEdit>
 #include <QRegularExpression>
 
 #include <cctype>

@@ -1,6 +1,7 @@
 // End to end: an independent Modbus RTU slave (pymodbus) on one end of a
 // pseudo-terminal pair, the window polling the other end through the serial
 // component; readings checked on display 1, the chart and the log.
+#include "logview.h"
 #include "peers.h"
 #include "serialport.h"
 #include "sevensegmentdisplay.h"
@@ -9,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QPlainTextEdit>
 #include <QRegularExpression>
 
 #include <chrono>

@@ -2,6 +2,7 @@
 // the real window: a socat pseudo-terminal pair with the pymodbus slave on
 // the far end, message boxes driven as the operator would close them.
 #include "errorreport.h"
+#include "logview.h"
 #include "peers.h"
 #include "portnamecompleter.h"
 #include "serialport.h"
@@ -18,7 +19,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>

@@ -1,6 +1,7 @@
 // The main window as built: components under their names, the layout,
 // start-up, the log's line rule and the default error report.
 #include "errorreport.h"
+#include "logview.h"
 #include "serialport.h"
 #include "sevensegmentdisplay.h"
 #include "tform1.h"
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -112,6 +112,10 @@ TEST_F(Window, StripsDockedAtTopAndPagesFillTheRest)
     EXPECT_EQ(form.PageControl1->currentWidget(), form.TabSheet1);
     EXPECT_EQ(form.iPlot1->parentWidget(), form.TabSheet1);
     EXPECT_EQ(form.Memo1->parentWidget(), form.TabSheet2);
+    // The log: the window's font, no scroll bars, takes the keyboard focus.
+    EXPECT_EQ(form.Memo1->font(), form.font());
+    EXPECT_EQ(form.Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(form.Memo1->focusPolicy(), Qt::StrongFocus);
 
     // Resizing stretches the strips in width only; controls keep their place.
     form.resize(500, 800);
