@@ -248,11 +248,9 @@ void BM_LogLinesAlone(benchmark::State& state)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+// The run lengths come from the environment, so the benchmarks are registered
+// when the program loads rather than by macro.
+[[maybe_unused]] const bool kRegistered = [] {
     auto ticks = [](const char* name, long fallback) {
         const char* v = std::getenv(name);
         return v && *v ? std::atol(v) : fallback;
@@ -269,10 +267,5 @@ int main(int argc, char** argv)
         ->Arg(50'000)
         ->Iterations(1)
         ->Unit(benchmark::kMillisecond);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+    return true;
+}();

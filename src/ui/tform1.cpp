@@ -7,12 +7,12 @@
 #include "polltick.h"
 #include "serialport.h"
 #include "sevensegmentdisplay.h"
+#include "systemclock.h"
 #include "timer.h"
 #include "trendplot.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,18 +31,6 @@ ModuleState Unit1;
 TForm1* Form1 = nullptr;
 
 namespace {
-
-// The local wall clock with millisecond resolution.
-class SystemClock : public Clock {
-public:
-    DateTime now() override
-    {
-        const QDateTime t = QDateTime::currentDateTime();
-        const QDate d = t.date();
-        const QTime tm = t.time();
-        return encodeDateTime(d.year(), d.month(), d.day(), tm.hour(), tm.minute(), tm.second(), tm.msec());
-    }
-};
 
 QFont uiFont(int pixelSize)
 {

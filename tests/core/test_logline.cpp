@@ -1,9 +1,11 @@
 // The log line: time fields from three clock readings, "%.2d" and "%.1f" with
 // the user's decimal separator.
 #include "logline.h"
+#include "systemclock.h"
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <deque>
 
 namespace {
@@ -86,6 +88,18 @@ TEST(LogLine, ValueRoundsToNearestOneDecimal)
     // The float nearest 0.25 is exactly 0.25: a tie, resolved as printf does.
     EXPECT_EQ(tav::formatFixed1(static_cast<double>(0.25f), "."), "0.2");
     EXPECT_EQ(tav::formatFixed1(static_cast<double>(20.1f), ","), "20,1");
+}
+
+TEST(LogLine, SystemClockReadsTheLocalTimeOfDay)
+{
+    const std::time_t before = std::time(nullptr);
+    const tav::DateTime t = tav::SystemClock().now();
+    std::tm local{};
+    localtime_r(&before, &local);
+    const tav::DateTime expected = tav::encodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                                       local.tm_hour, local.tm_min, local.tm_sec);
+    EXPECT_GE(t, expected);
+    EXPECT_LT(t, expected + 2.0 / 86400.0);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // cycle says and never produce a reading the sensor did not send.
 #include "logview.h"
 #include "peers.h"
+#include "polledwindow.h"
 #include "serialport.h"
 #include "sevensegmentdisplay.h"
 #include "tform1.h"
@@ -74,22 +75,7 @@ std::vector<int> loggedRaw(const tav::TForm1& form)
     return out;
 }
 
-struct Faults : ::testing::Test {
-    void SetUp() override
-    {
-        tav::Unit1 = {};
-        ASSERT_TRUE(pty.ok()) << "socat did not create the pseudo-terminal pair";
-    }
-
-    void openPort(tav::TForm1& form)
-    {
-        form.XComm1->setDeviceName(pty.a());
-        form.XComm1->open();
-        ASSERT_TRUE(form.XComm1->isOpen());
-    }
-
-    tavtest::PtyPair pty;
-};
+using Faults = tavtest::PolledWindow;
 
 // ---------------------------------------------------------------------------
 // One fault at a time, each tick classified by what it did:

@@ -3,6 +3,7 @@
 // component; readings checked on display 1, the chart and the log.
 #include "logview.h"
 #include "peers.h"
+#include "polledwindow.h"
 #include "serialport.h"
 #include "sevensegmentdisplay.h"
 #include "tform1.h"
@@ -18,29 +19,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-struct Polling : ::testing::Test {
-    void SetUp() override
-    {
-        tav::Unit1 = {};
-        ASSERT_TRUE(pty.ok()) << "socat did not create the pseudo-terminal pair";
-    }
-
-    // Opens end a() through the serial component, as the open button does.
-    void openPort(tav::TForm1& form)
-    {
-        form.XComm1->setDeviceName(pty.a());
-        form.XComm1->open();
-        ASSERT_TRUE(form.XComm1->isOpen());
-    }
-
+struct Polling : tavtest::PolledWindow {
     // One tick, then one period for the slave to answer.
     void tick(tav::TForm1& form)
     {
         form.Timer1Timer();
         tavtest::waitFor([] { return false; }, 150ms);
     }
-
-    tavtest::PtyPair pty;
 };
 
 QStringList logLines(const tav::TForm1& form)
