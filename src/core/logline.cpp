@@ -73,7 +73,7 @@ std::string formatLogLine(Clock& clock, std::string_view decimalSeparator, float
     const unsigned hour = HourOfTime(clock.now());
     const unsigned minute = MinuteOfTime(clock.now());
     const unsigned second = SecondOfTime(clock.now());
-    char time[16];
+    char time[32]; // room for any 16-bit field, though each is below 60
     std::snprintf(time, sizeof time, "%.2u:%.2u:%.2u", hour, minute, second);
     std::string line = time;
     line += ',';
