@@ -34,12 +34,16 @@ void PlotPoints::append(double x, double y)
     ++m_size;
 }
 
-std::size_t PlotPoints::lowerBound(Range within, double lo) const
+namespace {
+
+// The first index of `within` whose X fails `before`, by bisection; X is
+// non-decreasing inside a run.
+template <class Points, class Before>
+std::size_t partitionPoint(const Points& points, std::size_t first, std::size_t count, Before before)
 {
-    std::size_t first = within.begin, count = within.size();
     while (count > 0) {
         const std::size_t step = count / 2;
-        if (x(first + step) < lo) {
+        if (before(points.x(first + step))) {
             first += step + 1;
             count -= step + 1;
         } else {
@@ -49,19 +53,16 @@ std::size_t PlotPoints::lowerBound(Range within, double lo) const
     return first;
 }
 
+} // namespace
+
+std::size_t PlotPoints::lowerBound(Range within, double lo) const
+{
+    return partitionPoint(*this, within.begin, within.size(), [lo](double x) { return x < lo; });
+}
+
 std::size_t PlotPoints::upperBound(Range within, double hi) const
 {
-    std::size_t first = within.begin, count = within.size();
-    while (count > 0) {
-        const std::size_t step = count / 2;
-        if (x(first + step) <= hi) {
-            first += step + 1;
-            count -= step + 1;
-        } else {
-            count = step;
-        }
-    }
-    return first;
+    return partitionPoint(*this, within.begin, within.size(), [hi](double x) { return x <= hi; });
 }
 
 std::size_t PlotPoints::lowerBoundNear(Range within, double lo) const
