@@ -142,33 +142,36 @@ QAbstractButton* acceptButton(QFileDialog* d)
     return nullptr;
 }
 
+// What to do with the file dialog once it is up: note what it offers, run
+// `whileOpen`, then `finish` it.
+std::function<void(QWidget*)> onDialog(Offered* offered, std::function<void(QFileDialog*)> whileOpen,
+                                       std::function<void(QFileDialog*)> finish)
+{
+    return [=](QWidget* modal) {
+        QFileDialog* d = fileDialog(modal, offered);
+        if (!d)
+            return;
+        if (whileOpen)
+            whileOpen(d);
+        finish(d);
+    };
+}
+
 // Puts `path` into the dialog's name field and presses its accept button.
 std::function<void(QWidget*)> choose(const QString& path, Offered* offered = nullptr,
                                      std::function<void(QFileDialog*)> whileOpen = {})
 {
-    return [=](QWidget* modal) {
-        QFileDialog* d = fileDialog(modal, offered);
-        if (!d)
-            return;
-        if (whileOpen)
-            whileOpen(d);
+    return onDialog(offered, whileOpen, [path](QFileDialog* d) {
         // Pasted: typing a path key by key sends the dialog into its folders.
         d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
         if (QAbstractButton* b = acceptButton(d))
             b->click();
-    };
+    });
 }
 
 std::function<void(QWidget*)> cancel(Offered* offered = nullptr, std::function<void(QFileDialog*)> whileOpen = {})
 {
-    return [=](QWidget* modal) {
-        QFileDialog* d = fileDialog(modal, offered);
-        if (!d)
-            return;
-        if (whileOpen)
-            whileOpen(d);
-        d->reject();
-    };
+    return onDialog(offered, whileOpen, [](QFileDialog* d) { d->reject(); });
 }
 
 struct Report {
